@@ -1,0 +1,42 @@
+// The one header that knows which build it is in.
+//
+// On Windows it pulls in the real platform headers. On Linux it pulls in the
+// stand-ins of platform/linux, which declare the same names with the same
+// x64 layouts and are implemented by the kxplatform shared library.
+// Everything outside platform/ includes this header and nothing else of the
+// platform's.
+#pragma once
+
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef _UNICODE
+#define _UNICODE
+#endif
+
+#ifdef _WIN32
+#include <windows.h>
+#include <compstui.h>
+#include <winspool.h>
+#include <objbase.h>
+#include <fcntl.h>
+#include <io.h>
+#include <wchar.h>
+#include <stdio.h>
+#define KX_PLATFORM_WINDOWS 1
+// Command-line arguments arrive in the ANSI code page.
+#define KX_ARGV_CODEPAGE CP_ACP
+// Standard output writes the bytes it is given, with no CR added before LF.
+inline void KxSetBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
+#else
+#include "platform/linux/win_types.h"
+#include "platform/linux/win_com.h"
+#include "platform/linux/win_records.h"
+#include "platform/linux/win_api.h"
+#define KX_PLATFORM_WINDOWS 0
+#define KX_ARGV_CODEPAGE CP_UTF8
+inline void KxSetBinaryStdout() {}
+#endif
+
+// Both builds keep WCHAR at 16 bits; TEXT("...") is a UTF-16 literal on both.
+static_assert(sizeof(WCHAR) == 2, "WCHAR must be 16-bit");
