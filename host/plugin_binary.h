@@ -1,0 +1,30 @@
+// Loads a plug-in binary the way the driver's UI core does: LoadLibraryW,
+// GetProcAddress for the two exports, DllGetClassObject for a factory,
+// CreateInstance for IUnknown, then QueryInterface for IPrintOemUI2.
+#pragma once
+
+#include <string>
+
+#include "plugin/oem_abi.h"
+
+typedef HRESULT(STDMETHODCALLTYPE* DllGetClassObjectFn)(REFCLSID rclsid, REFIID riid, void** ppv);
+typedef HRESULT(STDMETHODCALLTYPE* DllCanUnloadNowFn)(void);
+
+struct PluginBinary {
+    HMODULE module = nullptr;
+    DllGetClassObjectFn getClassObject = nullptr;
+    DllCanUnloadNowFn canUnloadNow = nullptr;
+};
+
+// False with a one-line reason when the file does not load or lacks an export.
+bool LoadPluginBinary(const std::u16string& path, PluginBinary* binary, std::string* error);
+
+// A new plug-in object with one reference, or null with the failing step and
+// its result in *error.
+IPrintOemUI2* CreatePluginObject(const PluginBinary& binary, std::string* error);
+
+// Text helpers shared by the hosts: UTF-16 <-> UTF-8, and a result code as
+// its platform name where it has one.
+std::u16string Utf8ToUtf16(const std::string& text);
+std::string Utf16ToUtf8(const WCHAR* text);
+std::string ResultName(HRESULT result);

@@ -1,0 +1,18 @@
+// The plug-in binary built with the tests (it sits next to the test
+// executables), loaded once per process as the driver loads it.
+#pragma once
+
+#include <string>
+
+#include "host/plugin_binary.h"
+
+const PluginBinary& LoadedPlugin();
+
+// A plug-in object from a fresh factory (IUnknown first, then IPrintOemUI2).
+IPrintOemUI2* CreatePluginObject();
+
+// The environment the test process runs under (LC_ALL, "C" when unset).
+const char* TestLocale();
+
+// UTF-16 text with non-ASCII units escaped, for failure messages.
+std::string Narrow(const WCHAR* text);
