@@ -1,0 +1,241 @@
+// The spooler's driver and printer records. Names carry the process ID:
+// tests in several locales run at once against one Wine prefix.
+#include <gtest/gtest.h>
+#include <stdio.h>
+
+#include "tests/platform/platform_test_util.h"
+
+namespace {
+
+// The full path of a file in the working directory, in the platform's form.
+WideString FullPath(const std::string& name) {
+#if KX_PLATFORM_WINDOWS
+    WCHAR full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(Wide(name.c_str()).c_str(), MAX_PATH, full, nullptr);
+    return WideString(full, length);
+#else
+    char directory[4096];
+    if (getcwd(directory, sizeof(directory)) == nullptr) {
+        return WideString();
+    }
+    return Wide((std::string(directory) + "/" + name).c_str());
+#endif
+}
+
+bool WriteFile(const std::string& name, const std::string& contents) {
+    FILE* file = fopen(name.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+    return fclose(file) == 0 && written;
+}
+
+std::string ReadFile(const WCHAR* path) {
+    std::string contents;
+    FILE* file = _wfopen(path, TEXT("rb"));
+    if (file == nullptr) {
+        return "<cannot open>";
+    }
+    int c;
+    while ((c = fgetc(file)) != EOF) {
+        contents += static_cast<char>(c);
+    }
+    fclose(file);
+    return contents;
+}
+
+WideString FileNamePart(const WCHAR* path) {
+    const WCHAR* name = path;
+    for (const WCHAR* p = path; *p != 0; ++p) {
+        if (*p == u'\\' || *p == u'/') {
+            name = p + 1;
+        }
+    }
+    return WideString(name);
+}
+
+class Spooler : public testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string tag = std::to_string(ProcessId());
+        dataName = "kx_spool_" + tag + ".ppd";
+        driverName = "kx_spool_" + tag + "_drv.dll";
+        configName = "kx_spool_" + tag + "_ui.dll";
+        dataContents = "*PPD-Adobe: \"4.3\"\n*% written by process " + tag + "\n";
+        ASSERT_TRUE(WriteFile(dataName, dataContents));
+        ASSERT_TRUE(WriteFile(driverName, "driver " + tag));
+        ASSERT_TRUE(WriteFile(configName, "config " + tag));
+        driverModel = Wide(("KX Test Driver " + tag).c_str());
+        printerName = Wide(("KX Test Printer " + tag).c_str());
+        dataPath = FullPath(dataName);
+        driverPath = FullPath(driverName);
+        configPath = FullPath(configName);
+
+        DRIVER_INFO_3W info = {};
+        info.cVersion = 3;
+        info.pName = &driverModel[0];
+        info.pDriverPath = &driverPath[0];
+        info.pDataFile = &dataPath[0];
+        info.pConfigFile = &configPath[0];
+        ASSERT_TRUE(AddPrinterDriverExW(nullptr, 3, reinterpret_cast<LPBYTE>(&info),
+                                        APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY))
+            << "error " << GetLastError();
+        printer = AddTestPrinter(printerName, driverModel);
+        ASSERT_NE(nullptr, printer) << "error " << GetLastError();
+    }
+
+    void TearDown() override {
+        if (printer != nullptr) {
+            EXPECT_TRUE(DeletePrinter(printer));
+            EXPECT_TRUE(ClosePrinter(printer));
+        }
+        remove(dataName.c_str());
+        remove(driverName.c_str());
+        remove(configName.c_str());
+    }
+
+    HANDLE AddTestPrinter(WideString name, WideString driver) {
+        WideString port = TEXT("FILE:");
+        WideString processor = TEXT("WinPrint");
+        WideString datatype = TEXT("RAW");
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = &name[0];
+        info.pPortName = &port[0];
+        info.pDriverName = &driver[0];
+        info.pPrintProcessor = &processor[0];
+        info.pDatatype = &datatype[0];
+        return AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    }
+
+    std::string dataName, driverName, configName, dataContents;
+    WideString driverModel, printerName, dataPath, driverPath, configPath;
+    HANDLE printer = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Spooler, DriverRecordIsPackedIntoTheCallersBuffer) {
+    DWORD needed = kPoison;
+    SetLastError(kPoison);
+    EXPECT_FALSE(GetPrinterDriverW(printer, nullptr, 3, nullptr, 0, &needed));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    ASSERT_GT(needed, sizeof(DRIVER_INFO_3W));
+    ASSERT_LT(needed, 64u * 1024);
+
+    std::string block(needed + 16, '\x55');
+    DWORD neededAgain = kPoison;
+    SetLastError(kPoison);
+    EXPECT_FALSE(GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<LPBYTE>(&block[0]), needed - 1, &neededAgain));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(needed, neededAgain);
+
+    ASSERT_TRUE(GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<LPBYTE>(&block[0]), needed, &neededAgain));
+    EXPECT_EQ('\x55', block[needed]) << "nothing is written past the size";
+    const DRIVER_INFO_3W* info = reinterpret_cast<const DRIVER_INFO_3W*>(block.data());
+    EXPECT_EQ(3u, info->cVersion);
+    // Every string lies, terminator included, inside the block after the record.
+    const WCHAR* strings[] = {info->pName,       info->pEnvironment, info->pDriverPath,  info->pDataFile,
+                              info->pConfigFile, info->pHelpFile,    info->pMonitorName, info->pDefaultDataType};
+    for (const WCHAR* text : strings) {
+        if (text == nullptr) {
+            continue;
+        }
+        const char* begin = reinterpret_cast<const char*>(text);
+        const char* end = reinterpret_cast<const char*>(text + lstrlenW(text) + 1);
+        EXPECT_GE(begin, block.data() + sizeof(DRIVER_INFO_3W)) << Printable(text, lstrlenW(text));
+        EXPECT_LE(end, block.data() + needed) << Printable(text, lstrlenW(text));
+    }
+    ASSERT_NE(nullptr, info->pName);
+    EXPECT_EQ(Printable(driverModel), Printable(info->pName, lstrlenW(info->pName)));
+    ASSERT_NE(nullptr, info->pEnvironment);
+    EXPECT_EQ("Windows x64", Printable(info->pEnvironment, lstrlenW(info->pEnvironment)));
+    ASSERT_NE(nullptr, info->pDriverPath);
+    EXPECT_EQ(Printable(FileNamePart(driverPath.c_str())), Printable(FileNamePart(info->pDriverPath)));
+    ASSERT_NE(nullptr, info->pConfigFile);
+    EXPECT_EQ(Printable(FileNamePart(configPath.c_str())), Printable(FileNamePart(info->pConfigFile)));
+    // The data file reported may be the spooler's copy; it holds the same bytes.
+    ASSERT_NE(nullptr, info->pDataFile);
+    EXPECT_EQ(Printable(FileNamePart(dataPath.c_str())), Printable(FileNamePart(info->pDataFile)));
+    EXPECT_EQ(dataContents, ReadFile(info->pDataFile));
+}
+
+TEST_F(Spooler, OpenedByNameGivesTheSameDriver) {
+    HANDLE opened = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&printerName[0], &opened, nullptr)) << "error " << GetLastError();
+    EXPECT_NE(printer, opened);
+    std::string block(4096, '\0');
+    DWORD needed = 0;
+    ASSERT_TRUE(GetPrinterDriverW(opened, nullptr, 3, reinterpret_cast<LPBYTE>(&block[0]), 4096, &needed));
+    const DRIVER_INFO_3W* info = reinterpret_cast<const DRIVER_INFO_3W*>(block.data());
+    EXPECT_EQ(Printable(driverModel), Printable(info->pName, lstrlenW(info->pName)));
+    EXPECT_TRUE(ClosePrinter(opened));
+}
+
+TEST_F(Spooler, ErrorsFollowThePlatform) {
+    std::string block(4096, '\0');
+    DWORD needed = 0;
+    SetLastError(kPoison);
+    EXPECT_FALSE(GetPrinterDriverW(printer, nullptr, 99, reinterpret_cast<LPBYTE>(&block[0]), 4096, &needed));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_LEVEL), GetLastError());
+
+    SetLastError(kPoison);
+    EXPECT_FALSE(GetPrinterDriverW(nullptr, nullptr, 3, reinterpret_cast<LPBYTE>(&block[0]), 4096, &needed));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+
+    SetLastError(kPoison);
+    HANDLE duplicate = AddTestPrinter(printerName, driverModel);
+#if KX_PLATFORM_WINDOWS
+    // Wine 8 hands out a printer of a name it already has; Windows refuses
+    // it with ERROR_PRINTER_ALREADY_EXISTS, as the Linux stand-in does.
+    EXPECT_NE(nullptr, duplicate);
+    if (duplicate != nullptr) {
+        EXPECT_TRUE(ClosePrinter(duplicate));
+    }
+#else
+    EXPECT_EQ(nullptr, duplicate);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PRINTER_ALREADY_EXISTS), GetLastError());
+#endif
+
+    SetLastError(kPoison);
+    EXPECT_EQ(nullptr, AddTestPrinter(printerName + TEXT(" other"), driverModel + TEXT(" missing")));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER), GetLastError());
+
+    HANDLE opened = nullptr;
+    WideString missing = printerName + TEXT(" missing");
+    SetLastError(kPoison);
+    EXPECT_FALSE(OpenPrinterW(&missing[0], &opened, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PRINTER_NAME), GetLastError());
+}
+
+TEST_F(Spooler, MissingDriverFileIsRefused) {
+    WideString missing = FullPath(ScratchName("kx_spool_missing", ".ppd"));
+    WideString name = driverModel + TEXT(" without data");
+    DRIVER_INFO_3W info = {};
+    info.cVersion = 3;
+    info.pName = &name[0];
+    info.pDriverPath = &driverPath[0];
+    info.pDataFile = &missing[0];
+    info.pConfigFile = &configPath[0];
+    SetLastError(kPoison);
+    const BOOL added =
+        AddPrinterDriverExW(nullptr, 3, reinterpret_cast<LPBYTE>(&info), APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+#if KX_PLATFORM_WINDOWS
+    // Wine 8 registers the driver without its data file; Windows refuses it
+    // with ERROR_FILE_NOT_FOUND, as the Linux stand-in does.
+    EXPECT_TRUE(added);
+#else
+    EXPECT_FALSE(added);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+#endif
+}
+
+TEST_F(Spooler, DeletedPrinterCannotBeOpened) {
+    ASSERT_TRUE(DeletePrinter(printer));
+    ASSERT_TRUE(ClosePrinter(printer));
+    printer = nullptr;
+    HANDLE opened = nullptr;
+    SetLastError(kPoison);
+    EXPECT_FALSE(OpenPrinterW(&printerName[0], &opened, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PRINTER_NAME), GetLastError());
+}
