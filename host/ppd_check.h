@@ -1,0 +1,52 @@
+// kxpsui-host --check: reads a PPD file the way the plug-in's reader does and
+// reports, line by line, what would silently change the plug-in's behaviour.
+//
+// The scan is its own: it does not use the plug-in's reader, so it runs on
+// any PPD and says where in the file each effect comes from.
+#pragma once
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+enum class PpdSeverity { kInfo, kWarning, kError };
+
+struct PpdFinding {
+    int line;  // 1-based line in the PPD; 0 where no line applies
+    PpdSeverity severity;
+    std::string message;  // one line of printable ASCII
+};
+
+struct PpdCheckResult {
+    std::vector<PpdFinding> findings;  // in line order
+    // What the plug-in's reader keeps of the file, counted as its document
+    // counts it.
+    int featureCount = 0;
+    int optionCount = 0;  // over all features
+    int constraintCount = 0;
+    int installableCount = 0;
+    int stopLine = 0;  // where the reader stops before the end of the file, else 0
+};
+
+// Checks the bytes of a PPD file as stored; they are read in text mode, as
+// the plug-in opens the file (CR LF is one line end, a 0x1A byte ends the input).
+PpdCheckResult CheckPpdBytes(const std::string& fileBytes);
+
+// Checks the file at path (a narrow path, as a command line gives it). False
+// with a one-line reason in *error when the file cannot be read.
+bool CheckPpdFile(const std::string& path, PpdCheckResult* result, std::string* error);
+
+// "error", "warning" or "info".
+const char* PpdSeverityName(PpdSeverity severity);
+
+// "PATH:LINE: SEVERITY: MESSAGE", or "PATH: SEVERITY: MESSAGE" for line 0;
+// no line end.
+std::string FormatPpdFinding(const std::string& path, const PpdFinding& finding);
+
+// Checks each file in turn: findings to out, one per line; read errors, and
+// with more than three files a "[N/TOTAL] PATH" progress line per file, to
+// err. Returns 0 when every file is clean, 1 when there are findings, 2 when
+// no file is given or a file cannot be read (the other files are still
+// checked).
+int RunPpdCheck(const std::vector<std::string>& paths, FILE* out, FILE* err);
