@@ -549,6 +549,9 @@ bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostRepo
     report->documentRead = context != nullptr && context->document != nullptr;
     report->pluginInstalled = PluginInstalledValues(context);
     report->forbidden = PluginForbiddenOptions(context);
+    if (options.afterDocumentSheet) {
+        options.afterDocumentSheet(context);
+    }
 
     SheetItems printerItems;
     session.FirstCall(OEMCUIP_PRNPROP, printer.Handle());

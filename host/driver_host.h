@@ -3,6 +3,7 @@
 // object through the calls the driver's UI core makes, in its order.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -206,6 +207,9 @@ struct HostRunOptions {
     InstalledValues installed;  // over the PPD's defaults of the "InstallableOptions" group
     LONG colorSelection = -1;   // the colour item's first Sel; -1 for the PPD default
     std::vector<LONG> colorChanges{0, 1, 0};
+    // Called after the document sheet's two calls, while the object still
+    // holds its model (kxpsui-host reads the whole model there).
+    std::function<void(const PluginContext*)> afterDocumentSheet;
 };
 
 struct ItemReport {
