@@ -76,6 +76,16 @@ extern "C" HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID r
     return result;
 }
 
+namespace {
+
+// Other threads change the counters with interlocked operations, so they are
+// read with one too: a plain read racing with them is undefined.
+LONG ReadCounter(LONG volatile* counter) {
+    return InterlockedCompareExchange(counter, 0, 0);
+}
+
+}  // namespace
+
 extern "C" HRESULT STDMETHODCALLTYPE DllCanUnloadNow(void) {
-    return (ObjectCount == 0 && ServerLockCount == 0) ? S_OK : S_FALSE;
+    return (ReadCounter(&ObjectCount) == 0 && ReadCounter(&ServerLockCount) == 0) ? S_OK : S_FALSE;
 }

@@ -202,6 +202,12 @@ TEST_F(PluginObjectTest, PublishDriverInterface_FailureLeavesItUnsetAndRetries) 
     FakeDriverUi host;
     EXPECT_EQ(object->PublishDriverInterface(&host), S_OK) << "a failed attempt does not block a later one";
     EXPECT_EQ(host.References(), 2);
+
+    // Released while the host's interface still exists: the object lets go
+    // of it in its last Release.
+    EXPECT_EQ(object->Release(), 0u);
+    object = nullptr;
+    EXPECT_EQ(host.References(), 1);
 }
 
 TEST_F(PluginObjectTest, CommonUIProp_FirstCallAddsNoItems) {
