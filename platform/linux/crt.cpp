@@ -62,8 +62,10 @@ struct TextFile {
 ssize_t TextRead(void* cookie, char* buffer, size_t size) {
     TextFile* text = static_cast<TextFile*>(cookie);
     size_t count = 0;
+    // The underlying file belongs to this cookie alone: the outer stream
+    // already holds its own lock, so the inner reads need none.
     while (count < size && !text->ended) {
-        int c = getc(text->file);
+        int c = getc_unlocked(text->file);
         if (c == EOF) {
             break;
         }
@@ -72,7 +74,7 @@ ssize_t TextRead(void* cookie, char* buffer, size_t size) {
             break;
         }
         if (c == '\r') {
-            const int next = getc(text->file);
+            const int next = getc_unlocked(text->file);
             if (next == '\n') {
                 c = '\n';
             } else if (next != EOF) {
