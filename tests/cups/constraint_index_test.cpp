@@ -79,7 +79,7 @@ std::basic_string<WCHAR> RandomValue(const PpdDocument& document, const Installa
 // the walk, so that a flag either one should leave alone but sets shows too.
 TEST(ConstraintIndex, EveryPassMarksAsThePlainWalkOverTheCorpus) {
     constexpr int kPassesPerFile = 8;
-    const std::vector<std::string> files = CorpusFileNames();
+    const std::vector<std::string> files = CorpusFiles();
     ASSERT_FALSE(files.empty()) << "no corpus at " << KX_CORPUS_DIR;
     const uint32_t seed = std::random_device()();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -89,7 +89,7 @@ TEST(ConstraintIndex, EveryPassMarksAsThePlainWalkOverTheCorpus) {
     int64_t clears = 0;
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
-        CorpusDocument document = ReadCorpusDocument(CorpusFilePath(file));
+        DocumentPtr document = ReadDocumentFile(CorpusPath(file));
         ASSERT_NE(nullptr, document);
         if (document->constraintCount > 0) {
             ASSERT_NE(nullptr, document->constraintIndex) << "the passes would walk, and prove nothing";

@@ -2,29 +2,22 @@
 // one, its texts as UTF-8, and facts read straight from a file's lines.
 #pragma once
 
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "host/plugin_binary.h"
 #include "ppd/ppd_document.h"
+#include "tests/ppd/ppd_test_util.h"
 
-struct CorpusDocumentDeleter {
-    void operator()(PpdDocument* document) const { delete document; }
-};
-typedef std::unique_ptr<PpdDocument, CorpusDocumentDeleter> CorpusDocument;
+// The corpus files, their paths and the reader's documents of them come from
+// the reader's own test helpers (CorpusFiles, CorpusPath, ReadDocumentFile).
 
-// The .ppd files of the corpus, sorted by name.
-std::vector<std::string> CorpusFileNames();
-std::string CorpusFilePath(const std::string& name);
-
-// The reader's document, the stream opened as the plug-in opens it (text
-// mode); null when the file does not open.
-CorpusDocument ReadCorpusDocument(const std::string& path);
-
-// UTF-16 to UTF-8, by hand so that the platform's converter is not its own
-// judge; a lone surrogate becomes U+FFFD.
-std::string Utf8(const WCHAR* text);
+// UTF-16 to UTF-8 by the host's own converter, not the platform's, so that
+// the platform's code pages are not their own judge.
+inline std::string Utf8(const WCHAR* text) {
+    return Utf16ToUtf8(text);
+}
 inline std::string Utf8(const PpdText& text) {
     return Utf8(text.chars);
 }

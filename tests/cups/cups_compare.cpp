@@ -150,8 +150,8 @@ void CompareText(const std::string& where, const std::string& ours, const std::s
 
 CupsComparison CompareWithCups(const std::string& fileName, bool compareTexts) {
     CupsComparison result;
-    const std::string path = CorpusFilePath(fileName);
-    CorpusDocument document = ReadCorpusDocument(path);
+    const std::string path = CorpusPath(fileName);
+    DocumentPtr document = ReadDocumentFile(path);
     OracleReading cups = ReadWithCups(path);
     if (document == nullptr || !cups.opened) {
         result.failure = document == nullptr ? "the reader could not open the file" : "CUPS: " + cups.error;

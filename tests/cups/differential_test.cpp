@@ -69,7 +69,7 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 // A difference that disappears fails as surely as a new one.
 TEST(CupsDifferential, EveryCorpusFileReadsAsCupsReadsIt) {
-    const std::vector<std::string> files = CorpusFileNames();
+    const std::vector<std::string> files = CorpusFiles();
     ASSERT_FALSE(files.empty()) << "no corpus at " << KX_CORPUS_DIR;
     size_t filesWithKnownDifferences = 0;
     int features = 0;

@@ -28,7 +28,7 @@ TEST(CupsTranslations, TextsOfTheFilesThisCodePageReadsEqualCups) {
     int texts = 0;
     int choiceTextsInvented = 0;
     int featureTextsInvented = 0;
-    for (const std::string& file : CorpusFileNames()) {
+    for (const std::string& file : CorpusFiles()) {
         SCOPED_TRACE(file);
         const CupsComparison comparison = CompareWithCups(file, true);
         ASSERT_EQ("", comparison.failure);
