@@ -9,7 +9,9 @@ namespace {
 constexpr int kCountryBufferUnits = 16;
 
 // Countries whose users expect Letter paper; everyone else gets A4.
-bool CountryUsesLetter(int country) { return country == 1 || country == 2; }
+bool CountryUsesLetter(int country) {
+    return country == 1 || country == 2;
+}
 
 void AdjustPaperForCountry(DEVMODEW* publicDevmode) {
     if (publicDevmode == nullptr) {

@@ -109,7 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Input block: its header and as much as it claims, at most 176 bytes.
     const bool haveIn = input.ConsumeIntegralInRange<int>(0, 15) != 0;
     const DWORD inClaim = PickSize(&input);
-    const size_t inSize = inClaim < kHeaderBytes ? kHeaderBytes : (inClaim > kPrivateDevmodeSize ? kPrivateDevmodeSize : inClaim);
+    const size_t inSize =
+        inClaim < kHeaderBytes ? kHeaderBytes : (inClaim > kPrivateDevmodeSize ? kPrivateDevmodeSize : inClaim);
     Block in(haveIn ? inSize : 0);
     const DWORD signature = input.ConsumeBool() ? kPluginSignature : input.ConsumeIntegral<DWORD>();
     if (haveIn) {

@@ -155,8 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             DocumentPtr partial = ReadBinary(bytes);
             PpdFailAllocation(-1);
             CheckDocument(*partial, "with a failed allocation");
-            const std::string difference =
-                CompareWithWalk(partial.get(), std::vector<bool>(Marks(*partial).size()));
+            const std::string difference = CompareWithWalk(partial.get(), std::vector<bool>(Marks(*partial).size()));
             KX_FUZZ_CHECK(difference.empty(), "pass with a failed allocation: " + difference);
         }
         KX_FUZZ_CHECK(PpdLiveAllocations() == liveBefore, "allocations left after a failed allocation");

@@ -120,8 +120,7 @@ class FuzzDriverUi final : public IPrintOemDriverUI {
         return result;
     }
     HRESULT STDMETHODCALLTYPE DrvUpgradeRegistrySetting(HANDLE, PCSTR, PCSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DrvUpdateUISetting(PVOID pci, PVOID item, DWORD previousSelection,
-                                                 DWORD mode) override {
+    HRESULT STDMETHODCALLTYPE DrvUpdateUISetting(PVOID pci, PVOID item, DWORD previousSelection, DWORD mode) override {
         KX_FUZZ_CHECK(pci == expectedPci && previousSelection == 0 && mode == OEMCUIP_DOCPROP, "update arguments");
         updated.push_back(static_cast<OPTITEM*>(item));
         return S_OK;
@@ -271,9 +270,10 @@ void CheckDocumentSheet(const std::vector<ItemState>& before, const Sheet& sheet
         const OPTITEM& now = sheet.items[i];
         const std::string where = "document item " + std::to_string(i);
         KX_FUZZ_CHECK(SameExcept(was, now), where + ": a field other than the tag or the flags changed");
-        KX_FUZZ_CHECK((now.Flags & ~static_cast<DWORD>(OPTIF_DISABLED)) == (was.Flags & ~static_cast<DWORD>(OPTIF_DISABLED)) &&
-                          (was.Flags & ~now.Flags) == 0,
-                      where + ": flags other than OPTIF_DISABLED set, or a flag cleared");
+        KX_FUZZ_CHECK(
+            (now.Flags & ~static_cast<DWORD>(OPTIF_DISABLED)) == (was.Flags & ~static_cast<DWORD>(OPTIF_DISABLED)) &&
+                (was.Flags & ~now.Flags) == 0,
+            where + ": flags other than OPTIF_DISABLED set, or a flag cleared");
         if (was.DMPubID == DMPUB_COLOR) {
             colour = was.Sel;
             KX_FUZZ_CHECK(now.UserItemID == was.UserItemID && now.Flags == was.Flags, where + ": colour item changed");
@@ -281,8 +281,8 @@ void CheckDocumentSheet(const std::vector<ItemState>& before, const Sheet& sheet
         }
         const BYTE code = haveDocument && !IsResourceName(was) ? ExpectedCode(*document, was.pName) : 0;
         if (code != 0) {
-            KX_FUZZ_CHECK(now.UserItemID == code, where + ": tag " + std::to_string(now.UserItemID) + ", expected " +
-                                                      std::to_string(code));
+            KX_FUZZ_CHECK(now.UserItemID == code,
+                          where + ": tag " + std::to_string(now.UserItemID) + ", expected " + std::to_string(code));
         } else {
             KX_FUZZ_CHECK(now.UserItemID == was.UserItemID, where + ": tagged although no known feature has its name");
         }
@@ -327,9 +327,9 @@ void CheckPrinterSheet(const std::vector<ItemState>& before, const Sheet& sheet)
     const std::vector<ItemState> now = Snapshot(sheet);
     for (size_t i = 0; i < before.size(); ++i) {
         const std::string where = "printer item " + std::to_string(i);
-        KX_FUZZ_CHECK(SameExcept(expected[i].item, now[i].item) &&
-                          expected[i].item.UserItemID == now[i].item.UserItemID,
-                      where + ": a field other than the flags changed");
+        KX_FUZZ_CHECK(
+            SameExcept(expected[i].item, now[i].item) && expected[i].item.UserItemID == now[i].item.UserItemID,
+            where + ": a field other than the flags changed");
         KX_FUZZ_CHECK(expected[i].item.Flags == now[i].item.Flags,
                       where + ": flags " + std::to_string(now[i].item.Flags) + ", expected " +
                           std::to_string(expected[i].item.Flags));
@@ -463,7 +463,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             RunCallback(&input, &param, &sheet, &driverUi, context.driverUi != nullptr);
         }
     } else if (mode == OEMCUIP_PRNPROP) {
-        KX_FUZZ_CHECK(param.pOEMUserData == nullptr && param.OEMCUIPCallback == nullptr, "no callback on the printer sheet");
+        KX_FUZZ_CHECK(param.pOEMUserData == nullptr && param.OEMCUIPCallback == nullptr,
+                      "no callback on the printer sheet");
         CheckPrinterSheet(before, sheet);
     } else {
         const std::vector<ItemState> after = Snapshot(sheet);

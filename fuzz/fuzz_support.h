@@ -7,11 +7,11 @@
 
 #include <string>
 
-#define KX_FUZZ_CHECK(condition, what)                                       \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            FuzzCheckFailed(__FILE__, __LINE__, #condition, (what));         \
-        }                                                                    \
+#define KX_FUZZ_CHECK(condition, what)                               \
+    do {                                                             \
+        if (!(condition)) {                                          \
+            FuzzCheckFailed(__FILE__, __LINE__, #condition, (what)); \
+        }                                                            \
     } while (0)
 
 [[noreturn]] void FuzzCheckFailed(const char* file, int line, const char* condition, const std::string& what);

@@ -21,8 +21,8 @@ bool LoadPluginBinary(const std::u16string& path, PluginBinary* binary, std::str
     }
     binary->getClassObject = reinterpret_cast<DllGetClassObjectFn>(
         reinterpret_cast<void*>(GetProcAddress(binary->module, "DllGetClassObject")));
-    binary->canUnloadNow = reinterpret_cast<DllCanUnloadNowFn>(
-        reinterpret_cast<void*>(GetProcAddress(binary->module, "DllCanUnloadNow")));
+    binary->canUnloadNow =
+        reinterpret_cast<DllCanUnloadNowFn>(reinterpret_cast<void*>(GetProcAddress(binary->module, "DllCanUnloadNow")));
     if (binary->getClassObject == nullptr || binary->canUnloadNow == nullptr) {
         *error = "plug-in " + Utf16ToUtf8(reinterpret_cast<const WCHAR*>(path.c_str())) +
                  " lacks DllGetClassObject or DllCanUnloadNow";

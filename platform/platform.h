@@ -15,24 +15,33 @@
 #endif
 
 #ifdef _WIN32
+// windows.h first: the platform headers after it build on its types.
 #include <windows.h>
+
 #include <compstui.h>
-#include <winspool.h>
 #include <objbase.h>
+#include <winspool.h>
+
 #include <fcntl.h>
 #include <io.h>
-#include <wchar.h>
 #include <stdio.h>
+#include <wchar.h>
+
 #define KX_PLATFORM_WINDOWS 1
 // Command-line arguments arrive in the ANSI code page.
 #define KX_ARGV_CODEPAGE CP_ACP
 // Standard output writes the bytes it is given, with no CR added before LF.
-inline void KxSetBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
+inline void KxSetBinaryStdout() {
+    _setmode(_fileno(stdout), _O_BINARY);
+}
 #else
+// In dependency order: types, COM, records, then the functions over them.
+// clang-format off
 #include "platform/linux/win_types.h"
 #include "platform/linux/win_com.h"
 #include "platform/linux/win_records.h"
 #include "platform/linux/win_api.h"
+// clang-format on
 #define KX_PLATFORM_WINDOWS 0
 #define KX_ARGV_CODEPAGE CP_UTF8
 inline void KxSetBinaryStdout() {}

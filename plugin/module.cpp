@@ -7,9 +7,13 @@
 LONG volatile ObjectCount = 0;
 LONG volatile ServerLockCount = 0;
 
-OemUiClassFactory::OemUiClassFactory() : refCount(1) { InterlockedIncrement(&ObjectCount); }
+OemUiClassFactory::OemUiClassFactory() : refCount(1) {
+    InterlockedIncrement(&ObjectCount);
+}
 
-OemUiClassFactory::~OemUiClassFactory() { InterlockedDecrement(&ObjectCount); }
+OemUiClassFactory::~OemUiClassFactory() {
+    InterlockedDecrement(&ObjectCount);
+}
 
 HRESULT STDMETHODCALLTYPE OemUiClassFactory::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) {
@@ -24,7 +28,9 @@ HRESULT STDMETHODCALLTYPE OemUiClassFactory::QueryInterface(REFIID riid, void** 
     return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE OemUiClassFactory::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount)); }
+ULONG STDMETHODCALLTYPE OemUiClassFactory::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&refCount));
+}
 
 ULONG STDMETHODCALLTYPE OemUiClassFactory::Release() {
     const LONG count = InterlockedDecrement(&refCount);

@@ -12,7 +12,7 @@ extern "C" HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID r
 extern "C" HRESULT STDMETHODCALLTYPE DllCanUnloadNow(void);
 
 class OemUiClassFactory final : public IClassFactory {
-public:
+  public:
     OemUiClassFactory();
     ~OemUiClassFactory();
 
@@ -22,6 +22,6 @@ public:
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) override;
 
-private:
+  private:
     LONG volatile refCount;
 };

@@ -15,10 +15,12 @@
 
 // GUIDs (prcomoem.h).
 inline constexpr GUID CLSID_OEMUI = {0xABCE80D7, 0x9F46, 0x11D1, {0x88, 0x2A, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xEC}};
-inline constexpr GUID IID_IPrintOemCommon = {0x7F42285E, 0x91D5, 0x11D1, {0x88, 0x20, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xEC}};
+inline constexpr GUID IID_IPrintOemCommon = {
+    0x7F42285E, 0x91D5, 0x11D1, {0x88, 0x20, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xEC}};
 inline constexpr GUID IID_IPrintOemUI = {0xC6A7A9D0, 0x774C, 0x11D1, {0x94, 0x7F, 0x00, 0xA0, 0xC9, 0x06, 0x40, 0xB8}};
 inline constexpr GUID IID_IPrintOemUI2 = {0x292515F9, 0xB54B, 0x489B, {0x92, 0x75, 0xBA, 0xB5, 0x68, 0x21, 0x39, 0x5E}};
-inline constexpr GUID IID_IPrintOemDriverUI = {0x92B05D50, 0x78BC, 0x11D1, {0x94, 0x80, 0x00, 0xA0, 0xC9, 0x06, 0x40, 0xB8}};
+inline constexpr GUID IID_IPrintOemDriverUI = {
+    0x92B05D50, 0x78BC, 0x11D1, {0x94, 0x80, 0x00, 0xA0, 0xC9, 0x06, 0x40, 0xB8}};
 
 // Constants (printoem.h).
 #define OEMGI_GETSIGNATURE 1
@@ -160,14 +162,13 @@ static_assert(offsetof(OPTITEM, Level) == 2 && offsetof(OPTITEM, Flags) == 4 && 
                   offsetof(OPTITEM, Sel) == 24 && offsetof(OPTITEM, pOptType) == 40 &&
                   offsetof(OPTITEM, DMPubID) == 52 && offsetof(OPTITEM, UserItemID) == 53,
               "OPTITEM offsets");
-static_assert(sizeof(OPTTYPE) == 48 && offsetof(OPTTYPE, Count) == 4 && offsetof(OPTTYPE, pOptParam) == 8,
-              "OPTTYPE");
+static_assert(sizeof(OPTTYPE) == 48 && offsetof(OPTTYPE, Count) == 4 && offsetof(OPTTYPE, pOptParam) == 8, "OPTTYPE");
 static_assert(sizeof(OPTPARAM) == 48 && offsetof(OPTPARAM, Flags) == 2 && offsetof(OPTPARAM, pData) == 8, "OPTPARAM");
 static_assert(sizeof(CPSUICBPARAM) == 64 && offsetof(CPSUICBPARAM, Reason) == 2 &&
                   offsetof(CPSUICBPARAM, pOptItem) == 16 && offsetof(CPSUICBPARAM, pCurItem) == 32,
               "CPSUICBPARAM");
-static_assert(sizeof(DEVMODEW) == 220 && offsetof(DEVMODEW, dmFields) == 72 &&
-                  offsetof(DEVMODEW, dmPaperSize) == 78 && offsetof(DEVMODEW, dmFormName) == 102,
+static_assert(sizeof(DEVMODEW) == 220 && offsetof(DEVMODEW, dmFields) == 72 && offsetof(DEVMODEW, dmPaperSize) == 78 &&
+                  offsetof(DEVMODEW, dmFormName) == 102,
               "DEVMODEW");
 static_assert(sizeof(DRIVER_INFO_3W) == 80 && offsetof(DRIVER_INFO_3W, pName) == 8 &&
                   offsetof(DRIVER_INFO_3W, pEnvironment) == 16 && offsetof(DRIVER_INFO_3W, pDriverPath) == 24 &&

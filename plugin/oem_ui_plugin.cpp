@@ -17,7 +17,9 @@ static_assert(sizeof(kColorProfileName) <= kColorProfileSize, "profile name fits
 
 }  // namespace
 
-OemUiPlugin::OemUiPlugin() : refCount(1), context{nullptr, nullptr} { InterlockedIncrement(&ObjectCount); }
+OemUiPlugin::OemUiPlugin() : refCount(1), context{nullptr, nullptr} {
+    InterlockedIncrement(&ObjectCount);
+}
 
 OemUiPlugin::~OemUiPlugin() {
     // The host's interface goes first, then the document.
@@ -47,7 +49,9 @@ HRESULT STDMETHODCALLTYPE OemUiPlugin::QueryInterface(REFIID riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE OemUiPlugin::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount)); }
+ULONG STDMETHODCALLTYPE OemUiPlugin::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&refCount));
+}
 
 ULONG STDMETHODCALLTYPE OemUiPlugin::Release() {
     const LONG count = InterlockedDecrement(&refCount);
@@ -152,8 +156,12 @@ HRESULT STDMETHODCALLTYPE OemUiPlugin::QueryColorProfile(HANDLE, POEMUIOBJ, PDEV
 
 // The operations below are not offered: they touch nothing and leave the
 // last error alone.
-HRESULT STDMETHODCALLTYPE OemUiPlugin::DocumentPropertySheets(PPROPSHEETUI_INFO, LPARAM) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::DevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE OemUiPlugin::DocumentPropertySheets(PPROPSHEETUI_INFO, LPARAM) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE OemUiPlugin::DevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) {
+    return E_NOTIMPL;
+}
 HRESULT STDMETHODCALLTYPE OemUiPlugin::DevQueryPrintEx(POEMUIOBJ, PDEVQUERYPRINT_INFO, PDEVMODEW, PVOID) {
     return E_NOTIMPL;
 }
@@ -161,13 +169,27 @@ HRESULT STDMETHODCALLTYPE OemUiPlugin::DeviceCapabilities(POEMUIOBJ, HANDLE, PWS
                                                           DWORD, DWORD*) {
     return E_NOTIMPL;
 }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::UpgradePrinter(DWORD, PBYTE) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::PrinterEvent(PWSTR, INT, DWORD, LPARAM) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::DriverEvent(DWORD, DWORD, LPBYTE, LPARAM) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::FontInstallerDlgProc(HWND, UINT, WPARAM, LPARAM) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::UpdateExternalFonts(HANDLE, HANDLE, PWSTR) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::QueryJobAttributes(HANDLE, PDEVMODEW, DWORD, LPBYTE) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OemUiPlugin::HideStandardUI(DWORD) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE OemUiPlugin::UpgradePrinter(DWORD, PBYTE) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE OemUiPlugin::PrinterEvent(PWSTR, INT, DWORD, LPARAM) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE OemUiPlugin::DriverEvent(DWORD, DWORD, LPBYTE, LPARAM) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE OemUiPlugin::FontInstallerDlgProc(HWND, UINT, WPARAM, LPARAM) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE OemUiPlugin::UpdateExternalFonts(HANDLE, HANDLE, PWSTR) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE OemUiPlugin::QueryJobAttributes(HANDLE, PDEVMODEW, DWORD, LPBYTE) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE OemUiPlugin::HideStandardUI(DWORD) {
+    return E_NOTIMPL;
+}
 HRESULT STDMETHODCALLTYPE OemUiPlugin::DocumentEvent(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID, PINT) {
     return E_NOTIMPL;
 }

@@ -8,7 +8,7 @@
 constexpr ULONG kColorProfileSize = 32;
 
 class OemUiPlugin final : public IPrintOemUI2 {
-public:
+  public:
     OemUiPlugin();
     ~OemUiPlugin();
 
@@ -32,13 +32,12 @@ public:
                                                  WORD wCapability, PVOID pOutput, PDEVMODEW pPublicDM, PVOID pOEMDM,
                                                  DWORD dwOld, DWORD* dwResult) override;
     HRESULT STDMETHODCALLTYPE UpgradePrinter(DWORD dwLevel, PBYTE pDriverUpgradeInfo) override;
-    HRESULT STDMETHODCALLTYPE PrinterEvent(PWSTR pPrinterName, INT iDriverEvent, DWORD dwFlags,
-                                           LPARAM lParam) override;
+    HRESULT STDMETHODCALLTYPE PrinterEvent(PWSTR pPrinterName, INT iDriverEvent, DWORD dwFlags, LPARAM lParam) override;
     HRESULT STDMETHODCALLTYPE DriverEvent(DWORD dwDriverEvent, DWORD dwLevel, LPBYTE pDriverInfo,
                                           LPARAM lParam) override;
-    HRESULT STDMETHODCALLTYPE QueryColorProfile(HANDLE hPrinter, POEMUIOBJ poemuiobj, PDEVMODEW pPublicDM,
-                                                PVOID pOEMDM, ULONG ulQueryMode, VOID* pvProfileData,
-                                                ULONG* pcbProfileData, FLONG* pflProfileData) override;
+    HRESULT STDMETHODCALLTYPE QueryColorProfile(HANDLE hPrinter, POEMUIOBJ poemuiobj, PDEVMODEW pPublicDM, PVOID pOEMDM,
+                                                ULONG ulQueryMode, VOID* pvProfileData, ULONG* pcbProfileData,
+                                                FLONG* pflProfileData) override;
     HRESULT STDMETHODCALLTYPE FontInstallerDlgProc(HWND hWnd, UINT usMsg, WPARAM wParam, LPARAM lParam) override;
     HRESULT STDMETHODCALLTYPE UpdateExternalFonts(HANDLE hPrinter, HANDLE hHeap, PWSTR pwstrCartridges) override;
 
@@ -49,7 +48,7 @@ public:
     HRESULT STDMETHODCALLTYPE DocumentEvent(HANDLE hPrinter, HDC hdc, INT iEsc, ULONG cbIn, PVOID pvIn, ULONG cbOut,
                                             PVOID pvOut, PINT piResult) override;
 
-private:
+  private:
     LONG volatile refCount;
     PluginContext context;
 };

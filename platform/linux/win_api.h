@@ -6,8 +6,8 @@
 
 #include <stdio.h>
 
-#include "platform/linux/win_types.h"
 #include "platform/linux/win_records.h"
+#include "platform/linux/win_types.h"
 
 // Heap (heapapi.h)
 #define HEAP_NO_SERIALIZE 0x00000001
@@ -45,8 +45,7 @@ UINT WINAPI GetACP(void);
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
-                               BOOL* lpUsedDefaultChar);
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
 
 int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData);
 LCID WINAPI GetUserDefaultLCID(void);

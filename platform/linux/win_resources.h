@@ -7,9 +7,9 @@
 #include "platform/linux/win_types.h"
 
 struct KxStringResource {
-    LANGID language;     // platform language identifier, e.g. 1024 (neutral), 1031
-    UINT id;             // string ID
-    const WCHAR* text;   // not NUL-terminated in general; length units
+    LANGID language;    // platform language identifier, e.g. 1024 (neutral), 1031
+    UINT id;            // string ID
+    const WCHAR* text;  // not NUL-terminated in general; length units
     UINT length;
 };
 

@@ -37,24 +37,24 @@ TEST(HostilePpd, TenThousandCharacterTexts) {
     struct Row {
         const char* name;
         std::string ppd;
-        const char* feature;     // the feature to look at, null for the header
-        std::string keyword;     // expected feature or option keyword
-        std::string translation; // expected translation (feature's or first option's)
-        bool option;             // the texts are those of the feature's first option
+        const char* feature;      // the feature to look at, null for the header
+        std::string keyword;      // expected feature or option keyword
+        std::string translation;  // expected translation (feature's or first option's)
+        bool option;              // the texts are those of the feature's first option
     };
     const Row rows[] = {
         {"feature translation", "*OpenUI *KXLong/" + kLong + ": PickOne\n*CloseUI: *KXLong\n", "*KXLong", "*KXLong",
          t259, false},
         {"quoted feature translation", "*OpenUI \"*KXLong/" + kLong + "\": PickOne\n*CloseUI: *KXLong\n", "*KXLong",
          "*KXLong", t259, false},
-        {"option translation", "*OpenUI *KXO: PickOne\n*KXO Opt/" + kLong + ": \"x\"\n*CloseUI: *KXO\n", "*KXO",
-         "Opt", t259, true},
+        {"option translation", "*OpenUI *KXO: PickOne\n*KXO Opt/" + kLong + ": \"x\"\n*CloseUI: *KXO\n", "*KXO", "Opt",
+         t259, true},
         {"option keyword without a translation", "*OpenUI *KXO: PickOne\n*KXO " + kLong + ": \"x\"\n*CloseUI: *KXO\n",
          "*KXO", t259, t259, true},
         {"translation of hex pairs", "*OpenUI *KXHex/<" + Repeat("54", 10000) + ">: PickOne\n*CloseUI: *KXHex\n",
          "*KXHex", "*KXHex", t259, false},
-        {"keyword and translation both long", "*OpenUI *" + kLong + "/" + kLong + ": PickOne\n*CloseUI: *X\n",
-         nullptr, "", "", false},
+        {"keyword and translation both long", "*OpenUI *" + kLong + "/" + kLong + ": PickOne\n*CloseUI: *X\n", nullptr,
+         "", "", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -136,26 +136,26 @@ TEST(HostilePpd, HexEscapesWithOddInvalidAndSignedDigits) {
         bool check932;
     };
     const Row rows[] = {
-        {"A<4>B", "AB", nullptr, true},          // a lone digit before '>' is dropped
-        {"<414>", "A", nullptr, true},           // odd count: the last digit is dropped
-        {"<4141414>Z", "AAAZ", nullptr, true},   //
-        {"<4G>", "\\u0004", nullptr, true},      // wcstol stops at the invalid digit
-        {"A<G4>B", "A", nullptr, true},          // no digit: 0, which ends the text
-        {"<GG>", "", nullptr, true},             //
-        {"<+4>", "\\u0004", nullptr, true},      // a sign is taken by wcstol
-        {"<+41>", "\\u0004", nullptr, true},     //
-        {"A<-0>B", "A", nullptr, true},          //
-        {"<-1>", "\\u00FF", "", false},          // -1: the unit's low byte is 0xFF
-        {"<-F>", "\\u00F1", "", false},          // -15: 0xF1
-        {"<--1>", "", nullptr, true},            // two signs: no number
-        {"B<0x41>", "B", nullptr, true},         // "0x" alone is 0
-        {"<4 >", "\\u0004", nullptr, true},      //
-        {"<<41>", "A", nullptr, true},           // '<' again empties the pending digit
-        {"<4<1>", "", nullptr, true},            //
-        {"<>A", "A", nullptr, true},             //
-        {">A<", "A", nullptr, true},             // '>' outside and '<' at the end
-        {"<41", "A", nullptr, true},             // never closed
-        {"<4", "", nullptr, true},               //
+        {"A<4>B", "AB", nullptr, true},         // a lone digit before '>' is dropped
+        {"<414>", "A", nullptr, true},          // odd count: the last digit is dropped
+        {"<4141414>Z", "AAAZ", nullptr, true},  //
+        {"<4G>", "\\u0004", nullptr, true},     // wcstol stops at the invalid digit
+        {"A<G4>B", "A", nullptr, true},         // no digit: 0, which ends the text
+        {"<GG>", "", nullptr, true},            //
+        {"<+4>", "\\u0004", nullptr, true},     // a sign is taken by wcstol
+        {"<+41>", "\\u0004", nullptr, true},    //
+        {"A<-0>B", "A", nullptr, true},         //
+        {"<-1>", "\\u00FF", "", false},         // -1: the unit's low byte is 0xFF
+        {"<-F>", "\\u00F1", "", false},         // -15: 0xF1
+        {"<--1>", "", nullptr, true},           // two signs: no number
+        {"B<0x41>", "B", nullptr, true},        // "0x" alone is 0
+        {"<4 >", "\\u0004", nullptr, true},     //
+        {"<<41>", "A", nullptr, true},          // '<' again empties the pending digit
+        {"<4<1>", "", nullptr, true},           //
+        {"<>A", "A", nullptr, true},            //
+        {">A<", "A", nullptr, true},            // '>' outside and '<' at the end
+        {"<41", "A", nullptr, true},            // never closed
+        {"<4", "", nullptr, true},              //
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.translation);
@@ -191,12 +191,12 @@ TEST(HostilePpd, NulBytesInsideKeywords) {
         {"in the statement keyword", "*Open" + nul + "UI *KXN: PickOne\n*KXN A: \"a\"\n*CloseUI: *KXN\n", nullptr, "",
          0},
         {"in the feature keyword", "*OpenUI *KX" + nul + "N/T: PickOne\n*CloseUI: *KX\n", "*KX", "*KX", 0},
-        {"in an option keyword", "*OpenUI *KXN: PickOne\n*KXN A" + nul + "B/T: \"a\"\n*CloseUI: *KXN\n", "*KXN",
-         "*KXN", 1},
+        {"in an option keyword", "*OpenUI *KXN: PickOne\n*KXN A" + nul + "B/T: \"a\"\n*CloseUI: *KXN\n", "*KXN", "*KXN",
+         1},
         {"in the default", "*OpenUI *KXN: PickOne\n*DefaultKXN: A" + nul + "B\n*CloseUI: *KXN\n", "*KXN", "*KXN", 0},
         {"in a constraint", "*UIConstraints: *KX" + nul + "A False *KXB B\n", nullptr, "", 0},
-        {"in the group", "*OpenGroup: Installable" + nul + "Options\n*OpenUI *KXN: PickOne\n*CloseUI: *KXN\n",
-         "*KXN", "*KXN", 0},
+        {"in the group", "*OpenGroup: Installable" + nul + "Options\n*OpenUI *KXN: PickOne\n*CloseUI: *KXN\n", "*KXN",
+         "*KXN", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -15,9 +15,9 @@
 #include "customize/ppd_path.h"
 #include "host/driver_host.h"
 #include "ppd/ppd_alloc.h"
+#include "ppd/ppd_tokenizer.h"
 #include "tests/hardening/failing_new.h"
 #include "tests/hardening/guard_page.h"
-#include "ppd/ppd_tokenizer.h"
 #include "tests/ppd/ppd_test_util.h"
 
 namespace {

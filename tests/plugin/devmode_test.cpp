@@ -20,7 +20,12 @@ int ExpectedCountry() {
         const char* prefix;
         int country;
     } rows[] = {
-        {"en_US", 1}, {"en_GB", 44}, {"de_DE", 49}, {"fr_FR", 33}, {"ja_JP", 81}, {"sv_SE", 46},
+        {"en_US", 1},
+        {"en_GB", 44},
+        {"de_DE", 49},
+        {"fr_FR", 33},
+        {"ja_JP", 81},
+        {"sv_SE", 46},
         // Windows answers 2 for Canada; Wine 8 answers 1 (it reads the
         // country from the language). Both sides of the swap are covered.
         {"en_CA", KX_PLATFORM_WINDOWS ? 1 : 2},
@@ -46,7 +51,7 @@ DEVMODEW PublicDevmode(short paper, const WCHAR* formName) {
 }
 
 class DevmodeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         object = CreatePluginObject();
         ASSERT_NE(object, nullptr);

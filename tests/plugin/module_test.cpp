@@ -10,7 +10,7 @@ constexpr GUID kOtherClsid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 
 void* const kPoison = reinterpret_cast<void*>(static_cast<uintptr_t>(0xdeadbeefdeadbeefull));
 
 class ModuleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_NE(LoadedPlugin().getClassObject, nullptr) << "plug-in failed to load";
         ASSERT_NE(LoadedPlugin().canUnloadNow, nullptr);

@@ -15,7 +15,7 @@ constexpr DWORD kPoisonError = 0xdeadbeef;
 constexpr DWORD kPoisonValue = 0xa5a5a5a5;
 
 class PluginObjectTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         object = CreatePluginObject();
         ASSERT_NE(object, nullptr);
@@ -116,8 +116,8 @@ TEST_F(PluginObjectTest, QueryColorProfile_Sizes) {
         ULONG size = c.size;
         FLONG flags = kPoisonValue;
         SetLastError(kPoisonError);
-        EXPECT_EQ(object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, c.mode,
-                                            c.nullBuffer ? nullptr : buffer, &size, &flags),
+        EXPECT_EQ(object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, c.mode, c.nullBuffer ? nullptr : buffer,
+                                            &size, &flags),
                   c.result);
         EXPECT_EQ(size, c.sizeAfter);
         EXPECT_EQ(GetLastError(), c.lastError);
@@ -158,8 +158,7 @@ TEST_F(PluginObjectTest, NotImplementedSlots_TouchNothing) {
     EXPECT_EQ(object->DocumentPropertySheets(nullptr, 0), E_NOTIMPL);
     EXPECT_EQ(object->DevicePropertySheets(nullptr, 1), E_NOTIMPL);
     EXPECT_EQ(object->DevQueryPrintEx(nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
-    EXPECT_EQ(object->DeviceCapabilities(nullptr, nullptr, nullptr, 1, bytes, nullptr, nullptr, 5, &result),
-              E_NOTIMPL);
+    EXPECT_EQ(object->DeviceCapabilities(nullptr, nullptr, nullptr, 1, bytes, nullptr, nullptr, 5, &result), E_NOTIMPL);
     EXPECT_EQ(object->UpgradePrinter(1, bytes), E_NOTIMPL);
     EXPECT_EQ(object->PrinterEvent(nullptr, 1, 0, 0), E_NOTIMPL);
     EXPECT_EQ(object->DriverEvent(1, 3, bytes, 0), E_NOTIMPL);

@@ -42,8 +42,7 @@ HRESULT STDMETHODCALLTYPE FakeDriverUi::DrvGetDriverSetting(PVOID pci, PCSTR fea
     return E_INVALIDARG;
 }
 
-HRESULT STDMETHODCALLTYPE FakeDriverUi::DrvUpdateUISetting(PVOID pci, PVOID item, DWORD previousSelection,
-                                                           DWORD mode) {
+HRESULT STDMETHODCALLTYPE FakeDriverUi::DrvUpdateUISetting(PVOID pci, PVOID item, DWORD previousSelection, DWORD mode) {
     const auto* optItem = static_cast<const OPTITEM*>(item);
     updateCalls.push_back({pci, item, previousSelection, mode, optItem != nullptr ? optItem->Sel : -1,
                            optItem != nullptr ? optItem->Flags : 0});

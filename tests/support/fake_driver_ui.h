@@ -10,7 +10,7 @@
 #include "plugin/oem_abi.h"
 
 class FakeDriverUi : public IPrintOemDriverUI {
-public:
+  public:
     struct SettingCall {
         PVOID pci;
         std::string feature;
@@ -42,12 +42,11 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refCount); }
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--refCount); }
-    HRESULT STDMETHODCALLTYPE DrvGetDriverSetting(PVOID pci, PCSTR feature, PVOID output, DWORD size,
-                                                  PDWORD needed, PDWORD optionsReturned) override;
+    HRESULT STDMETHODCALLTYPE DrvGetDriverSetting(PVOID pci, PCSTR feature, PVOID output, DWORD size, PDWORD needed,
+                                                  PDWORD optionsReturned) override;
     HRESULT STDMETHODCALLTYPE DrvUpgradeRegistrySetting(HANDLE, PCSTR, PCSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DrvUpdateUISetting(PVOID pci, PVOID item, DWORD previousSelection,
-                                                 DWORD mode) override;
+    HRESULT STDMETHODCALLTYPE DrvUpdateUISetting(PVOID pci, PVOID item, DWORD previousSelection, DWORD mode) override;
 
-private:
+  private:
     LONG refCount = 1;  // the test's own reference; the object lives on the stack
 };
