@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ppd_check.h"
+#include "host/check/check_command.h"
 #include "host/report.h"
 
 namespace {

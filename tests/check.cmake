@@ -2,3 +2,4 @@
 # project's sample PPD and the corpus.
 kx_test_executable(kx_check_tests check)
 kx_add_test(check_tests kx_check_tests)
+target_link_libraries(kx_check_tests PRIVATE kxcheck)

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "host/check/check_command.h"
+#include "host/check/ppd_check.h"
 #include "host/plugin_binary.h"
-#include "host/ppd_check.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"
 

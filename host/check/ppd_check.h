@@ -1,11 +1,9 @@
-// kxpsui-host --check: reads a PPD file the way the plug-in's reader does and
+// The PPD check: reads a PPD file the way the plug-in's reader does and
 // reports, line by line, what would silently change the plug-in's behaviour.
 //
-// The scan is its own: it does not use the plug-in's reader, so it runs on
-// any PPD and says where in the file each effect comes from.
+// The scan is its own, built on the reader's capacities and tables but not on
+// the reader itself, so it says where in the file each effect comes from.
 #pragma once
-
-#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -43,10 +41,3 @@ const char* PpdSeverityName(PpdSeverity severity);
 // "PATH:LINE: SEVERITY: MESSAGE", or "PATH: SEVERITY: MESSAGE" for line 0;
 // no line end.
 std::string FormatPpdFinding(const std::string& path, const PpdFinding& finding);
-
-// Checks each file in turn: findings to out, one per line; read errors, and
-// with more than three files a "[N/TOTAL] PATH" progress line per file, to
-// err. Returns 0 when every file is clean, 1 when there are findings, 2 when
-// no file is given or a file cannot be read (the other files are still
-// checked).
-int RunPpdCheck(const std::vector<std::string>& paths, FILE* out, FILE* err);
