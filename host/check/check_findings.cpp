@@ -91,8 +91,8 @@ class ModelJudge {
     std::vector<PpdFinding> Judge(int* stopLine);
 
   private:
-    void Add(int line, PpdSeverity severity, const std::string& message) {
-        findings_.push_back(PpdFinding{line, severity, message});
+    void Add(int line, PpdSeverity severity, PpdFindingCode code, const std::string& message) {
+        findings_.push_back(PpdFinding{line, severity, code, message});
     }
     void CheckBlock(const FeatureRecord& feature);
     void CheckRendering(const FeatureRecord& feature);
@@ -139,37 +139,37 @@ void ModelJudge::CheckBlock(const FeatureRecord& feature) {
     const std::string name = feature.keyword.empty() ? "(no keyword)" : Shown(feature.keyword);
     if (feature.secondQueryLine != 0) {
         stopLine_ = feature.secondQueryLine;
-        Add(feature.secondQueryLine, PpdSeverity::kError,
+        Add(feature.secondQueryLine, PpdSeverity::kError, PpdFindingCode::kSecondQuery,
             "second *? line in the block of " + name + " (the first is at line " + Number(feature.firstQueryLine) +
                 "): the reader stops here and the rest of the file is lost");
         return;
     }
     if (feature.closeLine == 0) {
-        Add(feature.line, PpdSeverity::kError,
+        Add(feature.line, PpdSeverity::kError, PpdFindingCode::kUnclosedBlock,
             "*OpenUI block of " + name + " never closes: it runs to the end of the file");
         return;
     }
     if (feature.nestedOpenLine != 0) {
-        Add(feature.line, PpdSeverity::kError,
+        Add(feature.line, PpdSeverity::kError, PpdFindingCode::kNestedBlock,
             "*OpenUI block of " + name + " is not closed before the *OpenUI at line " + Number(feature.nestedOpenLine) +
                 ": it runs on to the *CloseUI at line " + Number(feature.closeLine) +
                 " and the features opened in between are lost");
     }
     if (!feature.closeKeyword) {
-        Add(feature.closeLine, PpdSeverity::kWarning,
+        Add(feature.closeLine, PpdSeverity::kWarning, PpdFindingCode::kCloseUIWithoutKeyword,
             "*CloseUI of " + name + " has no keyword before the end of the file: the block counts as unfinished" +
                 (feature.installable() ? " and gets no installable setting" : ""));
         return;
     }
     if (feature.installable() && feature.defaultLine == 0) {
-        Add(feature.line, PpdSeverity::kWarning,
+        Add(feature.line, PpdSeverity::kWarning, PpdFindingCode::kInstallableWithoutDefault,
             "installable feature " + name + " has no *Default line: its setting starts empty");
     } else if (feature.installable() && feature.defaultOption.empty()) {
-        Add(feature.defaultLine, PpdSeverity::kWarning,
+        Add(feature.defaultLine, PpdSeverity::kWarning, PpdFindingCode::kInstallableWithoutDefault,
             "installable feature " + name + " has an empty default: its setting starts empty");
     }
     if (feature.options.empty() && feature.keyword != RenderingKeyword()) {
-        Add(feature.line, PpdSeverity::kWarning,
+        Add(feature.line, PpdSeverity::kWarning, PpdFindingCode::kNoOptions,
             name + " has no option lines the reader takes" +
                 (Starred(feature.keyword) ? std::string()
                                           : ": its keyword has no leading '*', so its option lines never match"));
@@ -183,14 +183,14 @@ void ModelJudge::CheckRendering(const FeatureRecord& feature) {
     }
     const size_t count = feature.options.size();
     if (count < 2) {
-        Add(feature.line, PpdSeverity::kError,
+        Add(feature.line, PpdSeverity::kError, PpdFindingCode::kRenderingTooFewOptions,
             rendering + " has " + Number(count) + (count == 1 ? " option" : " options") +
                 ": the colour selection 1 would point past its end");
         return;
     }
     const OptionRecord& first = feature.options[0];
     if (!ReadsAsMonochrome(first.keyword, first.translation)) {
-        Add(first.line, PpdSeverity::kWarning,
+        Add(first.line, PpdSeverity::kWarning, PpdFindingCode::kRenderingColourFirst,
             "first option of " + rendering + ", " + Shown(first.keyword) + " " + Quoted(first.translation) +
                 ", does not read as monochrome: the plug-in disables the item at selection 0");
     }
@@ -207,7 +207,7 @@ void ModelJudge::CheckTranslations() {
             // Only a feature the plug-in tags makes the first one's win matter.
             const FeatureRecord& earlier = *inserted.first->second;
             const bool tagged = IsTaggedKeyword(earlier.keyword) || IsTaggedKeyword(feature.keyword);
-            Add(feature.line, tagged ? PpdSeverity::kWarning : PpdSeverity::kInfo,
+            Add(feature.line, tagged ? PpdSeverity::kWarning : PpdSeverity::kInfo, PpdFindingCode::kSameTranslation,
                 Shown(feature.keyword) + " has the same translation as " + Shown(earlier.keyword) + " (line " +
                     Number(earlier.line) + "), " + Quoted(feature.translation) + ": the first wins the item" +
                     (tagged ? "" : ", though the plug-in tags neither"));
@@ -262,11 +262,13 @@ void ModelJudge::CheckConstraint(const ConstraintRecord& c) {
     const std::string& k2 = c.words[2];
     const std::string& o2 = c.words[3];
     if (k1.empty()) {
-        Add(c.line, PpdSeverity::kWarning, "*UIConstraints names no feature: it has no effect");
+        Add(c.line, PpdSeverity::kWarning, PpdFindingCode::kConstraintIncomplete,
+            "*UIConstraints names no feature: it has no effect");
         return;
     }
     if (k2.empty()) {
-        Add(c.line, PpdSeverity::kWarning, "*UIConstraints names only " + Shown(k1) + ": it ties nothing");
+        Add(c.line, PpdSeverity::kWarning, PpdFindingCode::kConstraintIncomplete,
+            "*UIConstraints names only " + Shown(k1) + ": it ties nothing");
         return;
     }
     bool unknown = false;
@@ -275,7 +277,7 @@ void ModelJudge::CheckConstraint(const ConstraintRecord& c) {
     for (int i = 0; i < 2; ++i) {
         const std::string& keyword = c.words[2 * i];
         if (features[i] == nullptr) {
-            Add(c.line, PpdSeverity::kWarning,
+            Add(c.line, PpdSeverity::kWarning, PpdFindingCode::kConstraintUnknownFeature,
                 "*UIConstraints names feature " + Shown(keyword) + ", which has no *OpenUI" +
                     MissingFeatureHint(keyword));
             unknown = true;
@@ -289,7 +291,7 @@ void ModelJudge::CheckConstraint(const ConstraintRecord& c) {
         const bool found = std::any_of(known.begin(), known.end(),
                                        [&](const OptionRecord& record) { return record.keyword == option; });
         if (!found) {
-            Add(c.line, PpdSeverity::kWarning,
+            Add(c.line, PpdSeverity::kWarning, PpdFindingCode::kConstraintUnknownOption,
                 "*UIConstraints names option " + Shown(option) + " of " + Shown(keyword) + ", which " + Shown(keyword) +
                     " does not have");
             unknown = true;
@@ -307,19 +309,19 @@ void ModelJudge::CheckConstraint(const ConstraintRecord& c) {
             // Tied by this statement alone, the print feature's marks under
             // that setting are all cleared and none is set.
             if (forbidPairs_.count(PairKey(k1, k2)) == 0 && reportedTies_.insert(PairKey(k1, k2)).second) {
-                Add(c.line, PpdSeverity::kWarning,
+                Add(c.line, PpdSeverity::kWarning, PpdFindingCode::kLeftOutOption,
                     "*UIConstraints leaves out an option word: it ties " + Shown(k1) + " to " + Shown(k2) +
                         " but can forbid nothing");
             }
         } else if (!features[0]->installable() && installableSecond && tiedPairs_.count(PairKey(k2, k1)) == 0) {
-            Add(c.line, PpdSeverity::kInfo,
+            Add(c.line, PpdSeverity::kInfo, PpdFindingCode::kOneWayConstraint,
                 "*UIConstraints leaves out an option word and names the installable feature " + Shown(k2) +
                     " second: the plug-in never uses it");
         }
         return;
     }
     if (!features[0]->installable() && installableSecond && constraintKeys_.count(ConstraintKey(k2, o2, k1, o1)) == 0) {
-        Add(c.line, PpdSeverity::kWarning,
+        Add(c.line, PpdSeverity::kWarning, PpdFindingCode::kOneWayConstraint,
             "*UIConstraints " + Shown(k1) + " " + Shown(o1) + " " + Shown(k2) + " " + Shown(o2) +
                 " names the installable feature second, which the plug-in never matches, and its mirror " + Shown(k2) +
                 " " + Shown(o2) + " " + Shown(k1) + " " + Shown(o1) + " is missing");
@@ -331,7 +333,7 @@ void ModelJudge::CheckTexts() {
     for (const PendingText& text : scanned_.texts) {
         const size_t characters = CharacterCount(text.bytes, doubleByte);
         if (characters > kCheckTextCapacity) {
-            Add(text.line, PpdSeverity::kWarning,
+            Add(text.line, PpdSeverity::kWarning, PpdFindingCode::kTextCut,
                 text.what + " is " + Number(characters) + " characters long: a text holds " +
                     Number(kCheckTextCapacity) + ", the rest is cut");
         }

@@ -23,8 +23,8 @@ class PpdScan {
 
   private:
     bool NextToken(CheckToken* token, bool allowBlanks = false) { return tokenizer_.Next(token, allowBlanks); }
-    void Add(int line, PpdSeverity severity, const std::string& message) {
-        scanned_.findings.push_back(PpdFinding{line, severity, message});
+    void Add(int line, PpdSeverity severity, PpdFindingCode code, const std::string& message) {
+        scanned_.findings.push_back(PpdFinding{line, severity, code, message});
     }
     bool ReadHeader(const CheckToken& statement, std::string* store);
     bool ReadKeywordTranslation(const CheckToken& statement, KeywordTranslation* texts);
@@ -55,6 +55,10 @@ void PpdScan::Parse() {
             havePending_ = false;
         } else if (!NextToken(&token)) {
             break;
+        }
+        if (scanned_.firstTokenLine == 0) {
+            scanned_.firstToken = token.text;
+            scanned_.firstTokenLine = token.line;
         }
         if (jclOpen) {
             scanned_.jclFeatures.emplace(token.text.substr(0, token.text.find('/')), token.line);
@@ -134,7 +138,7 @@ void PpdScan::NoteTexts(const KeywordTranslation& texts, int line, const std::st
         if (units <= kCheckSegmentCapacity) {
             return false;
         }
-        Add(line, PpdSeverity::kWarning,
+        Add(line, PpdSeverity::kWarning, PpdFindingCode::kSegmentCut,
             what + " is " + std::to_string(units) + " units long: the reader keeps " +
                 std::to_string(kCheckSegmentCapacity) + " and drops the rest");
         return true;
@@ -167,7 +171,7 @@ void PpdScan::CheckSameLine(const CheckToken& statement, const CheckToken& word)
     lastRunOnLine_ = statement.line;
     const int32_t code = StatementCode(word.text);
     const bool structural = code == kPpdOpenUI || code == kPpdCloseUI;
-    Add(statement.line, structural ? PpdSeverity::kError : PpdSeverity::kWarning,
+    Add(statement.line, structural ? PpdSeverity::kError : PpdSeverity::kWarning, PpdFindingCode::kMissingWord,
         Shown(statement.text) + " is missing a word: the reader takes " + Shown(word.text) + " from line " +
             std::to_string(word.line) + " in its place, and the statement there is lost");
 }

@@ -57,6 +57,8 @@ struct ScannedPpd {
     std::vector<PpdFinding> findings;           // found while reading
     std::map<std::string, int> jclFeatures;     // keyword -> line of its *JCLOpenUI
     std::string encoding;                       // the *LanguageEncoding value the reader keeps
+    std::string firstToken;                     // of the input
+    int firstTokenLine = 0;                     // 0 when the input holds no token
 };
 
 // Reads the bytes of the text-mode stream as the reader does, to its end:

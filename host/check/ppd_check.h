@@ -10,9 +10,34 @@
 
 enum class PpdSeverity { kInfo, kWarning, kError };
 
+// One code per kind of finding; scripts match on their names, so a kind keeps
+// its name for good.
+enum class PpdFindingCode {
+    kNotAPpd,
+    kEndOfInputByte,
+    kSecondQuery,
+    kUnclosedBlock,
+    kNestedBlock,
+    kMissingWord,
+    kCloseUIWithoutKeyword,
+    kInstallableWithoutDefault,
+    kNoOptions,
+    kRenderingTooFewOptions,
+    kRenderingColourFirst,
+    kSameTranslation,
+    kConstraintIncomplete,
+    kConstraintUnknownFeature,
+    kConstraintUnknownOption,
+    kLeftOutOption,
+    kOneWayConstraint,
+    kSegmentCut,
+    kTextCut,
+};
+
 struct PpdFinding {
     int line;  // 1-based line in the PPD; 0 where no line applies
     PpdSeverity severity;
+    PpdFindingCode code;
     std::string message;  // one line of printable ASCII
 };
 
@@ -29,6 +54,9 @@ struct PpdCheckResult {
 
 // Checks the bytes of a PPD file as stored; they are read in text mode, as
 // the plug-in opens the file (CR LF is one line end, a 0x1A byte ends the input).
+// Bytes that are not a PPD (none, binary data, or a first statement other
+// than *PPD-Adobe) give that one error finding; the counts are still the
+// reader's.
 PpdCheckResult CheckPpdBytes(const std::string& fileBytes);
 
 // Checks the file at path (a narrow path, as a command line gives it). False
@@ -38,6 +66,9 @@ bool CheckPpdFile(const std::string& path, PpdCheckResult* result, std::string* 
 // "error", "warning" or "info".
 const char* PpdSeverityName(PpdSeverity severity);
 
-// "PATH:LINE: SEVERITY: MESSAGE", or "PATH: SEVERITY: MESSAGE" for line 0;
-// no line end.
+// "not-a-ppd", "second-query", ...
+const char* PpdFindingCodeName(PpdFindingCode code);
+
+// "PATH:LINE: SEVERITY: MESSAGE [CODE]", or "PATH: SEVERITY: MESSAGE [CODE]"
+// for line 0; no line end.
 std::string FormatPpdFinding(const std::string& path, const PpdFinding& finding);

@@ -72,10 +72,12 @@ std::vector<std::string> PpdFilesIn(const std::string& directory) {
 struct Expected {
     int line;
     std::string severity;
+    std::string code;
     std::string text;  // a part of the message
 };
 
-// A fixture's "*% expect: SEVERITY: TEXT" lines, each for the line after it.
+// A fixture's "*% expect: SEVERITY CODE: TEXT" lines, each for the line after
+// it.
 std::vector<Expected> ExpectedFindings(const std::string& bytes) {
     static const char kPrefix[] = "*% expect: ";
     std::vector<Expected> expected;
@@ -85,9 +87,10 @@ std::vector<Expected> ExpectedFindings(const std::string& bytes) {
         end = end == std::string::npos ? bytes.size() : end;
         const std::string text = bytes.substr(start, end - start);
         if (text.compare(0, strlen(kPrefix), kPrefix) == 0) {
-            const size_t colon = text.find(": ", strlen(kPrefix));
-            expected.push_back(
-                Expected{line + 1, text.substr(strlen(kPrefix), colon - strlen(kPrefix)), text.substr(colon + 2)});
+            const size_t space = text.find(' ', strlen(kPrefix));
+            const size_t colon = text.find(": ", space);
+            expected.push_back(Expected{line + 1, text.substr(strlen(kPrefix), space - strlen(kPrefix)),
+                                        text.substr(space + 1, colon - space - 1), text.substr(colon + 2)});
         }
         start = end + 1;
     }
@@ -102,11 +105,13 @@ std::string Compare(const std::vector<Expected>& expected, const std::vector<Ppd
         bool found = false;
         for (size_t i = 0; i < findings.size() && !found; ++i) {
             found = !matched[i] && findings[i].line == e.line && e.severity == PpdSeverityName(findings[i].severity) &&
+                    e.code == PpdFindingCodeName(findings[i].code) &&
                     findings[i].message.find(e.text) != std::string::npos;
             matched[i] = matched[i] || found;
         }
         if (!found) {
-            problems += "missing: " + std::to_string(e.line) + ": " + e.severity + ": " + e.text + "\n";
+            problems +=
+                "missing: " + std::to_string(e.line) + ": " + e.severity + ": " + e.text + " [" + e.code + "]\n";
         }
     }
     for (size_t i = 0; i < findings.size(); ++i) {
@@ -182,14 +187,57 @@ TEST(PpdCheck, EndOfInput_CutsWhatTheReaderTakes) {
     } rows[] = {
         {"between blocks",
          kHeader + block + "*CloseUI: *KXToner\n\x1A\n" + lost,
-         {{10, "error", "a 0x1A byte ends the input here"}}},
+         {{10, "error", "end-of-input-byte", "a 0x1A byte ends the input here"}}},
         {"inside a block",
          kHeader + block + "\x1A*CloseUI: *KXToner\n" + lost,
-         {{5, "error", "*KXToner never closes"}, {9, "error", "a 0x1A byte ends the input here"}}},
+         {{5, "error", "unclosed-block", "*KXToner never closes"},
+          {9, "error", "end-of-input-byte", "a 0x1A byte ends the input here"}}},
         {"at the end, after blanks", kHeader + block + "*CloseUI: *KXToner\n\x1A\r\n\x1A", {}},
         {"*CloseUI without its keyword",
          kHeader + block + "*CloseUI:\n",
-         {{9, "warning", "*CloseUI of *KXToner has no keyword before the end of the file"}}},
+         {{9, "warning", "closeui-without-keyword", "*CloseUI of *KXToner has no keyword before the end of the file"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ("", Compare(row.expected, CheckPpdBytes(row.bytes).findings));
+    }
+}
+
+// Bytes that are not a PPD give one error and nothing else. Binary data is a
+// NUL byte or more than one control byte in 16 within the first KiB.
+TEST(PpdCheck, NotAPpd_IsOneErrorAndNothingElse) {
+    const std::string ppd = kHeader;
+    auto commentOfControls = [](size_t controls) {
+        std::string bytes = std::string(kHeader) + "*% " + std::string(controls, '\x1B');
+        bytes.resize(1024, 'x');
+        return bytes;
+    };
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::vector<Expected> expected;
+    } rows[] = {
+        {"empty", "", {{0, "error", "not-a-ppd", "the file is empty: not a PPD file"}}},
+        {"NUL in the first KiB",
+         kHeader + std::string(1, '\0') + "\n",
+         {{0, "error", "not-a-ppd", "binary data (a NUL byte at offset " + std::to_string(strlen(kHeader)) + ")"}}},
+        {"NUL after the first KiB", commentOfControls(0) + "\n" + std::string(1, '\0'), {}},
+        {"one control byte in 16", commentOfControls(64), {}},
+        {"one more",
+         commentOfControls(65),
+         {{0, "error", "not-a-ppd", "65 of its first 1024 bytes are control bytes"}}},
+        {"plain text",
+         "hello, world\n",
+         {{1, "error", "not-a-ppd", "the file begins with 'hello,', not with *PPD-Adobe"}}},
+        {"*PPD-Adobe second",
+         "*% a comment\n*FormatVersion: \"4.3\"\n" + ppd,
+         {{2, "error", "not-a-ppd", "begins with '*FormatVersion'"}}},
+        {"a byte-order mark first",
+         "\xEF\xBB\xBF" + ppd,
+         {{1, "error", "not-a-ppd", "begins with '\\xEF\\xBB\\xBF*PPD"}}},
+        {"blanks and comments", " \n\t\n*% nothing\n% else\n", {{0, "error", "not-a-ppd", "holds no statement"}}},
+        {"0x1A first", "\x1A" + ppd, {{0, "error", "not-a-ppd", "holds no statement"}}},
+        {"comments, then *PPD-Adobe", "% a comment\n*% another\n" + ppd, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -213,7 +261,7 @@ TEST(PpdCheck, RenderingFirstOption_MonochromeByKeywordOrTranslationInAnyCase) {
                                   "*KXRendering Color/Color: \"\"\n" + "*CloseUI: *KXRendering\n";
         std::vector<Expected> expected;
         if (row.reported) {
-            expected.push_back({7, "warning", "does not read as monochrome"});
+            expected.push_back({7, "warning", "rendering-colour-first", "does not read as monochrome"});
         }
         EXPECT_EQ("", Compare(expected, CheckPpdBytes(bytes).findings));
     }
@@ -231,8 +279,9 @@ TEST(PpdCheck, SameTranslation_WarnsWhereThePluginTagsOneOfTheFeatures) {
                                   "*Default" + keyword.substr(1) + ": Mono\n" + keyword + " Mono/Mono: \"\"\n" +
                                   keyword + " Color/Color: \"\"\n" + "*CloseUI: " + keyword + "\n";
         const char* severity = FeatureLabelTable[i].publicItemId == 0 ? "warning" : "info";
-        EXPECT_EQ("", Compare({{9, severity, "has the same translation as *KXJobSeparator (line 5)"}},
-                              CheckPpdBytes(bytes).findings));
+        EXPECT_EQ("",
+                  Compare({{9, severity, "same-translation", "has the same translation as *KXJobSeparator (line 5)"}},
+                          CheckPpdBytes(bytes).findings));
     }
 }
 
@@ -363,6 +412,8 @@ TEST(RunPpdCheck, ExitStatusAndStreams) {
 }
 
 TEST(FormatPpdFinding, LineZeroLeavesTheLineOut) {
-    EXPECT_EQ("a.ppd:7: warning: text", FormatPpdFinding("a.ppd", PpdFinding{7, PpdSeverity::kWarning, "text"}));
-    EXPECT_EQ("a.ppd: info: text", FormatPpdFinding("a.ppd", PpdFinding{0, PpdSeverity::kInfo, "text"}));
+    EXPECT_EQ("a.ppd:7: warning: text [text-cut]",
+              FormatPpdFinding("a.ppd", PpdFinding{7, PpdSeverity::kWarning, PpdFindingCode::kTextCut, "text"}));
+    EXPECT_EQ("a.ppd: error: text [not-a-ppd]",
+              FormatPpdFinding("a.ppd", PpdFinding{0, PpdSeverity::kError, PpdFindingCode::kNotAPpd, "text"}));
 }
