@@ -1,4 +1,5 @@
-// kxpsui-host --check: the PPD check as a command.
+// kxpsui-host --check: the PPD check as a command, for people (one line per
+// finding and a summary line) and for CI (one JSON document, exit statuses).
 #pragma once
 
 #include <stdio.h>
@@ -6,9 +7,11 @@
 #include <string>
 #include <vector>
 
-// Checks each file in turn: findings to out, one per line; read errors, and
-// with more than three files a "[N/TOTAL] PATH" progress line per file, to
-// err. Returns 0 when every file is clean, 1 when there are findings, 2 when
-// no file is given or a file cannot be read (the other files are still
-// checked).
-int RunPpdCheck(const std::vector<std::string>& paths, FILE* out, FILE* err);
+// Runs the check for kxpsui-host's whole argument list (program name
+// excluded), in which --check stands somewhere: options anywhere in it are
+// options, and "--" makes the rest paths. Findings, the summary line and the
+// JSON go to out; "kxpsui-host: ..." error lines, and with more than three
+// files a "[N/TOTAL] PATH" progress line per file, to err. Returns 0 when no
+// file has a warning or an error, 1 when one has, 2 on a usage error or when
+// a file cannot be read (the other files are still checked).
+int RunCheckCommand(const std::vector<std::string>& args, FILE* out, FILE* err);

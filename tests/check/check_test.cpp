@@ -34,6 +34,7 @@ const char* const kFixtures[] = {
     "rendering-one-option.ppd",
     "rendering-colour-first.ppd",
     "left-out-option.ppd",
+    "info-only.ppd",
 };
 
 std::string FixturePath(const std::string& name) {
@@ -363,29 +364,55 @@ TEST(PpdCheck, SecondQueryLine_StopsTheCountsWhereTheReaderStops) {
     EXPECT_EQ(0, result.constraintCount);
 }
 
-TEST(RunPpdCheck, ExitStatusAndStreams) {
+// The command line as kxpsui-host hands it over, --check anywhere in it.
+TEST(RunCheckCommand, ExitStatusAndStreams) {
     const std::string sample = std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
     const std::string faulty = FixturePath("rendering-one-option.ppd");
     const Expected fault = ExpectedFindings(ReadBytes(faulty)).at(0);
     const std::string faultLine = faulty + ":" + std::to_string(fault.line) + ": error: " + fault.text;
+    const std::string infoOnly = FixturePath("info-only.ppd");
     const std::string missing = FixturePath("no-such-file.ppd");
     const std::string directory = std::string(KX_SOURCE_DIR) + "/tests/fixtures/check";
+    const std::string cannotRead = ": cannot read the file: ";
     struct Row {
         const char* name;
-        std::vector<std::string> paths;
+        std::vector<std::string> args;
         int status;
         std::string outPart;  // empty: nothing is written to out
         std::string errPart;  // empty: nothing is written to err
     } rows[] = {
-        {"clean", {sample}, 0, "", ""},
-        {"findings", {faulty}, 1, faultLine, ""},
-        {"missing file", {missing}, 2, "", missing + ": error: cannot read the file: "},
-        {"directory", {directory}, 2, "", directory + ": error: cannot read the file: is a directory"},
-        {"no file", {}, 2, "", "needs at least one PPD file"},
-        {"findings, then a missing file", {faulty, missing}, 2, faultLine, missing + ": error: "},
-        {"a missing file, then a clean one", {missing, sample}, 2, "", missing + ": error: "},
-        {"three files: no progress", {sample, sample, sample}, 0, "", ""},
-        {"four files: progress", {sample, sample, faulty, sample}, 1, faultLine, "[3/4] " + faulty + "\n[4/4] "},
+        {"clean", {"--check", sample}, 0, "1 file: 0 errors, 0 warnings, 0 infos\n", ""},
+        {"infos only", {"--check", infoOnly}, 0, ": info: ", ""},
+        {"findings, --check last", {faulty, "--check"}, 1, faultLine, ""},
+        {"missing file",
+         {"--check", missing},
+         2,
+         "1 file (1 unreadable): 0 errors",
+         "kxpsui-host: " + missing + cannotRead},
+        {"directory",
+         {"--check", directory},
+         2,
+         "1 file (1 unreadable)",
+         "kxpsui-host: " + directory + cannotRead + "is a directory"},
+        {"no file", {"--json", "--check"}, 2, "", "kxpsui-host: --check needs at least one PPD file"},
+        {"an option of the report", {"--check", "--color", "1", sample}, 2, "", "kxpsui-host: unknown option --color"},
+        {"--help after a path", {"--check", sample, "--help"}, 0, "usage: kxpsui-host --check", ""},
+        {"a path after --",
+         {"--check", "--", "--help"},
+         2,
+         "1 file (1 unreadable)",
+         "kxpsui-host: --help" + cannotRead},
+        {"findings, then a missing file", {"--check", faulty, missing}, 2, faultLine, "kxpsui-host: " + missing},
+        {"three files: no progress",
+         {"--check", sample, infoOnly, sample},
+         0,
+         "3 files: 0 errors, 0 warnings, 1 info\n",
+         ""},
+        {"four files: progress",
+         {"--check", sample, sample, faulty, sample},
+         1,
+         "4 files: 1 error, 0 warnings, 0 infos\n",
+         "[3/4] " + faulty + "\n[4/4] "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -393,7 +420,7 @@ TEST(RunPpdCheck, ExitStatusAndStreams) {
         FILE* err = tmpfile();
         ASSERT_NE(nullptr, out);
         ASSERT_NE(nullptr, err);
-        EXPECT_EQ(row.status, RunPpdCheck(row.paths, out, err));
+        EXPECT_EQ(row.status, RunCheckCommand(row.args, out, err));
         const std::string outText = Contents(out);
         const std::string errText = Contents(err);
         fclose(out);
@@ -416,4 +443,16 @@ TEST(FormatPpdFinding, LineZeroLeavesTheLineOut) {
               FormatPpdFinding("a.ppd", PpdFinding{7, PpdSeverity::kWarning, PpdFindingCode::kTextCut, "text"}));
     EXPECT_EQ("a.ppd: error: text [not-a-ppd]",
               FormatPpdFinding("a.ppd", PpdFinding{0, PpdSeverity::kError, PpdFindingCode::kNotAPpd, "text"}));
+}
+
+// Scripts match on the codes, so each is in the README's table, distinct.
+TEST(PpdFindingCode, EachCodeHasItsOwnRowInTheReadme) {
+    const std::string readme = ReadBytes(std::string(KX_SOURCE_DIR) + "/README.md");
+    for (int code = 0; code <= static_cast<int>(PpdFindingCode::kTextCut); ++code) {
+        const std::string row = std::string("| `") + PpdFindingCodeName(static_cast<PpdFindingCode>(code)) + "` |";
+        SCOPED_TRACE(row);
+        const size_t at = readme.find(row);
+        EXPECT_NE(std::string::npos, at);
+        EXPECT_EQ(std::string::npos, readme.find(row, at + 1));
+    }
 }
