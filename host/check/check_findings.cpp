@@ -11,8 +11,6 @@
 
 namespace {
 
-const char kDoubleByteEncoding[] = "JIS83-RKSJ";
-
 bool Starred(const std::string& text) {
     return !text.empty() && text[0] == '*';
 }
@@ -99,6 +97,7 @@ class ModelJudge {
     void CheckTranslations();
     void CheckConstraints();
     void CheckConstraint(const ConstraintRecord& constraint);
+    void CheckSegments();
     void CheckTexts();
     std::string MissingFeatureHint(const std::string& keyword) const;
     const FeatureRecord* FindFeature(const std::string& keyword) const;
@@ -117,6 +116,7 @@ class ModelJudge {
 };
 
 std::vector<PpdFinding> ModelJudge::Judge(int* stopLine) {
+    CheckSegments();
     for (const FeatureRecord& feature : scanned_.features) {
         if (!feature.reached) {
             unreachedFeatures_.emplace(feature.keyword, feature.line);
@@ -328,8 +328,21 @@ void ModelJudge::CheckConstraint(const ConstraintRecord& c) {
     }
 }
 
+void ModelJudge::CheckSegments() {
+    const bool doubleByte = scanned_.encoding == kCheckDoubleByteEncoding;
+    for (const PendingSegment& segment : scanned_.segments) {
+        const size_t kept = KeptSegmentUnits(segment.stored, doubleByte);
+        Add(segment.line, PpdSeverity::kWarning, PpdFindingCode::kSegmentCut,
+            segment.what + " is " + Number(segment.units) + " units long: the reader keeps " + Number(kept) +
+                (kept < segment.stored.size()
+                     ? ", as unit " + Number(kept + 1) + " is a lead byte whose trail byte is cut off,"
+                     : "") +
+                " and drops the rest");
+    }
+}
+
 void ModelJudge::CheckTexts() {
-    const bool doubleByte = scanned_.encoding == kDoubleByteEncoding;
+    const bool doubleByte = scanned_.encoding == kCheckDoubleByteEncoding;
     for (const PendingText& text : scanned_.texts) {
         const size_t characters = CharacterCount(text.bytes, doubleByte);
         if (characters > kCheckTextCapacity) {

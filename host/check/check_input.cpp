@@ -25,6 +25,11 @@ constexpr size_t LongestKeywordLength() {
 
 constexpr size_t kLongestKeyword = LongestKeywordLength();
 
+// Lead bytes of code page 932; the byte after one is its trail byte.
+bool IsDoubleByteLead(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 // Two characters read as base-16 digits the way wcstol reads them.
 char HexPair(char first, char second) {
     const char pair[3] = {first, second, 0};
@@ -194,25 +199,37 @@ KeywordTranslation SplitKeywordTranslation(const std::string& token) {
     auto text = [](const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); };
     KeywordTranslation result;
     result.keyword = text(keywordSegment);
+    result.keywordSegment = keywordSegment;
     result.keywordUnits = keywordUnits;
     if (result.keyword.empty()) {
         result.keyword = text(segment);
+        result.keywordSegment = segment;
         result.keywordUnits = units;
         result.oneSegment = true;
     }
     result.translation = text(!segment.empty() && segment[0] == '*' ? segment.substr(1) : segment);
+    result.translationSegment = segment;
     result.translationUnits = units;
     return result;
 }
 
+const char kCheckDoubleByteEncoding[] = "JIS83-RKSJ";
+
 size_t CharacterCount(const std::string& bytes, bool doubleByte) {
     size_t count = 0;
     for (size_t i = 0; i < bytes.size(); ++count) {
-        const unsigned char byte = static_cast<unsigned char>(bytes[i]);
-        const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        const bool lead = IsDoubleByteLead(static_cast<unsigned char>(bytes[i]));
         i += doubleByte && lead && i + 1 < bytes.size() ? 2 : 1;
     }
     return count;
+}
+
+size_t KeptSegmentUnits(const std::string& stored, bool doubleByte) {
+    size_t next = 0;  // where the next character starts
+    while (doubleByte && next < stored.size()) {
+        next += IsDoubleByteLead(static_cast<unsigned char>(stored[next])) ? 2 : 1;
+    }
+    return next > stored.size() ? stored.size() - 1 : stored.size();
 }
 
 std::string Shown(const std::string& text) {

@@ -67,6 +67,8 @@ std::string ReaderText(const WCHAR* units);
 struct KeywordTranslation {
     std::string keyword;
     std::string translation;
+    std::string keywordSegment;  // the units of the keyword's segment stored before the cut
+    std::string translationSegment;
     size_t keywordUnits = 0;  // length of the keyword's segment before the reader's cut
     size_t translationUnits = 0;
     bool oneSegment = false;  // both texts come from the same segment
@@ -74,10 +76,20 @@ struct KeywordTranslation {
 
 KeywordTranslation SplitKeywordTranslation(const std::string& token);
 
+// The file's *LanguageEncoding value for the double-byte ANSI code page (932),
+// under which the plug-in reads such a file.
+extern const char kCheckDoubleByteEncoding[];
+
 // Characters that bytes make in the file's encoding: a lead byte and its
 // trail byte are one character under the double-byte encoding, every byte
 // one character otherwise.
 size_t CharacterCount(const std::string& bytes, bool doubleByte);
+
+// Units the reader keeps of a segment longer than it holds, given the units
+// stored: all of them, or one less under the double-byte encoding when the
+// last would be a lead byte whose trail byte is cut off. Trail bytes overlap
+// the lead range, so the pairs are found from the segment's start.
+size_t KeptSegmentUnits(const std::string& stored, bool doubleByte);
 
 // A PPD text for a message: printable ASCII as it is, other bytes as \xNN,
 // long texts shortened.

@@ -134,22 +134,20 @@ void PpdScan::NoteTexts(const KeywordTranslation& texts, int line, const std::st
     if (!reached_) {
         return;
     }
-    auto noteSegment = [&](size_t units, const std::string& what) {
+    auto noteSegment = [&](const std::string& stored, size_t units, const std::string& what) {
         if (units <= kCheckSegmentCapacity) {
             return false;
         }
-        Add(line, PpdSeverity::kWarning, PpdFindingCode::kSegmentCut,
-            what + " is " + std::to_string(units) + " units long: the reader keeps " +
-                std::to_string(kCheckSegmentCapacity) + " and drops the rest");
+        scanned_.segments.push_back(PendingSegment{stored, units, line, what});
         return true;
     };
-    if (!noteSegment(texts.keywordUnits, keywordWhat)) {
+    if (!noteSegment(texts.keywordSegment, texts.keywordUnits, keywordWhat)) {
         NoteText(texts.keyword, line, keywordWhat);
     }
     if (texts.oneSegment) {
         return;  // the keyword's findings cover the translation too
     }
-    if (!noteSegment(texts.translationUnits, translationWhat)) {
+    if (!noteSegment(texts.translationSegment, texts.translationUnits, translationWhat)) {
         NoteText(texts.translation, line, translationWhat);
     }
 }

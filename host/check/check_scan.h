@@ -1,7 +1,7 @@
 // The check's scan: the reader's statement parser run over the tokens,
-// recording where each record came from. What it finds while reading (a
-// statement that takes its words from the next line, a segment the reader
-// cuts) it notes at once; everything else is judged from the records.
+// recording where each record came from. A statement that takes its words
+// from the next line is a finding at once; everything else is judged from the
+// records.
 #pragma once
 
 #include <map>
@@ -50,10 +50,20 @@ struct PendingText {
     std::string what;
 };
 
+// A keyword/translation segment longer than the reader holds; what it keeps
+// depends on the file's encoding.
+struct PendingSegment {
+    std::string stored;  // the units stored before the cut
+    size_t units;        // the segment's length
+    int line;
+    std::string what;
+};
+
 struct ScannedPpd {
     std::vector<FeatureRecord> features;        // in file order, those after a stop included
     std::vector<ConstraintRecord> constraints;  // the same
     std::vector<PendingText> texts;             // reached texts longer than any text holds in bytes
+    std::vector<PendingSegment> segments;       // reached segments longer than the reader holds
     std::vector<PpdFinding> findings;           // found while reading
     std::map<std::string, int> jclFeatures;     // keyword -> line of its *JCLOpenUI
     std::string encoding;                       // the *LanguageEncoding value the reader keeps
