@@ -202,7 +202,11 @@ int RunCheckCommand(const std::vector<std::string>& args, FILE* out, FILE* err) 
         fprintf(out, "%s: %s, %s, %s\n", files.c_str(), Counted(totals.errors, "error").c_str(),
                 Counted(totals.warnings, "warning").c_str(), Counted(totals.infos, "info").c_str());
     }
-    fflush(out);
+    // A CI system must not take results that never arrived for a pass.
+    if (fflush(out) != 0 || ferror(out) != 0) {
+        fputs("kxpsui-host: cannot write the check's results\n", err);
+        return kExitBadInput;
+    }
     if (unreadable > 0) {
         return kExitBadInput;
     }

@@ -12,6 +12,7 @@
 // options, and "--" makes the rest paths. Findings, the summary line and the
 // JSON go to out; "kxpsui-host: ..." error lines, and with more than three
 // files a "[N/TOTAL] PATH" progress line per file, to err. Returns 0 when no
-// file has a warning or an error, 1 when one has, 2 on a usage error or when
-// a file cannot be read (the other files are still checked).
+// file has a warning or an error, 1 when one has, 2 on a usage error, when a
+// file cannot be read (the other files are still checked) or when out cannot
+// be written.
 int RunCheckCommand(const std::vector<std::string>& args, FILE* out, FILE* err);

@@ -38,7 +38,7 @@ const std::string& RenderingKeyword() {
     static const std::string keyword = [] {
         for (const FeatureLabelRow* row = FeatureLabelTable; row->itemCode != 0; ++row) {
             if (row->itemCode == kColorRenderingItemCode) {
-                return ReaderText(row->keyword);
+                return KeywordBytes(row->keyword);
             }
         }
         return std::string();
@@ -50,7 +50,7 @@ const std::string& RenderingKeyword() {
 // that carry no public item of the host's.
 bool IsTaggedKeyword(const std::string& keyword) {
     for (const FeatureLabelRow* row = FeatureLabelTable; row->itemCode != 0; ++row) {
-        if (row->publicItemId == DMPUB_NONE && keyword == ReaderText(row->keyword)) {
+        if (row->publicItemId == DMPUB_NONE && keyword == KeywordBytes(row->keyword)) {
             return true;
         }
     }

@@ -150,7 +150,7 @@ int32_t StatementCode(const std::string& token) {
     return ClassifyKeyword(units);
 }
 
-std::string ReaderText(const WCHAR* units) {
+std::string KeywordBytes(const WCHAR* units) {
     std::string bytes;
     for (; *units != 0; ++units) {
         bytes.push_back(static_cast<char>(*units & 0xFF));

@@ -57,9 +57,9 @@ class CheckTokenizer {
 // every token that starts no statement.
 int32_t StatementCode(const std::string& token);
 
-// The keyword of a row of the reader's table, or any other of the reader's
-// texts, as the bytes a token holds (one byte per unit).
-std::string ReaderText(const WCHAR* units);
+// A keyword of the reader's or the plug-in's tables (ASCII, in UTF-16) as
+// the bytes a token holds: one byte per unit.
+std::string KeywordBytes(const WCHAR* units);
 
 // A keyword/translation token cut into its two texts as the reader cuts it:
 // the keyword before the first slash, the translation after it, hexadecimal

@@ -189,8 +189,8 @@ bool PpdScan::ParseFeature(const CheckToken& statement) {
 }
 
 bool PpdScan::ParseFeatureBlock(const CheckToken& statement, FeatureRecord* feature) {
-    static const std::string kDefault = ReaderText(PpdKeywordTable[kPpdDefault].keyword);
-    static const std::string kQuery = ReaderText(PpdKeywordTable[kPpdQuery].keyword);
+    static const std::string kDefault = KeywordBytes(PpdKeywordTable[kPpdDefault].keyword);
+    static const std::string kQuery = KeywordBytes(PpdKeywordTable[kPpdQuery].keyword);
     KeywordTranslation texts;
     if (!ReadKeywordTranslation(statement, &texts)) {
         return false;
@@ -321,7 +321,7 @@ bool PpdScan::ParseConstraint(const CheckToken& statement) {
 }  // namespace
 
 bool FeatureRecord::installable() const {
-    static const std::string kInstallableGroup = ReaderText(kPpdInstallableGroup);
+    static const std::string kInstallableGroup = KeywordBytes(kPpdInstallableGroup);
     return group == kInstallableGroup;
 }
 

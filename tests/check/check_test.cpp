@@ -438,6 +438,22 @@ TEST(RunCheckCommand, ExitStatusAndStreams) {
     }
 }
 
+TEST(RunCheckCommand, ResultsThatCannotBeWritten_AreExitStatus2) {
+    const std::string sample = std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--check", sample}, std::vector<std::string>{"--check", "--json", sample}}) {
+        SCOPED_TRACE(args[1]);
+        FILE* readOnly = fopen(sample.c_str(), "rb");
+        FILE* err = tmpfile();
+        ASSERT_NE(nullptr, readOnly);
+        ASSERT_NE(nullptr, err);
+        EXPECT_EQ(2, RunCheckCommand(args, readOnly, err));
+        EXPECT_EQ("kxpsui-host: cannot write the check's results\n", Contents(err));
+        fclose(readOnly);
+        fclose(err);
+    }
+}
+
 TEST(FormatPpdFinding, LineZeroLeavesTheLineOut) {
     EXPECT_EQ("a.ppd:7: warning: text [text-cut]",
               FormatPpdFinding("a.ppd", PpdFinding{7, PpdSeverity::kWarning, PpdFindingCode::kTextCut, "text"}));
