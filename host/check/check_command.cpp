@@ -51,7 +51,7 @@ bool ParseCheckArguments(const std::vector<std::string>& args, CheckOptions* opt
         } else if (arg == "--") {
             pathsOnly = true;
         } else if (arg == "--check") {
-            continue;
+            // the command itself, wherever it stands
         } else if (arg == "--json") {
             options->json = true;
         } else if (arg == "--help" || arg == "-h") {
