@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ppd_check.h"
+#include "host/check/check_command.h"
 #include "host/report.h"
 
 namespace {
@@ -30,17 +30,20 @@ void WriteOut(const std::string& text) {
 
 int main(int argc, char** argv) {
     KxSetBinaryStdout();
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--check") {
+            return RunCheckCommand(args, stdout, stderr);
+        }
+    }
     ToolOptions options;
     std::string error;
-    if (!ParseToolArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), &options, &error)) {
+    if (!ParseToolArguments(args, &options, &error)) {
         return Fail(error);
     }
     if (options.action == ToolAction::kHelp) {
         PrintToolUsage(stdout);
         return kExitDone;
-    }
-    if (options.action == ToolAction::kCheck) {
-        return RunPpdCheck(options.checkPaths, stdout, stderr);
     }
 
     if (options.ppdPath.empty()) {

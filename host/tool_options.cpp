@@ -74,15 +74,6 @@ bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* optio
             options->action = ToolAction::kHelp;
             return true;
         }
-        if (arg == "--check") {
-            if (i != 0) {
-                *error = "--check takes only PPD paths and must come first";
-                return false;
-            }
-            options->action = ToolAction::kCheck;
-            options->checkPaths.assign(args.begin() + 1, args.end());
-            return true;
-        }
         if (arg == "--json") {
             options->json = true;
         } else if (arg == "--plugin") {
@@ -212,7 +203,7 @@ std::string PathFileName(const std::string& path) {
 void PrintToolUsage(FILE* out) {
     fputs(
         "usage: kxpsui-host [PPD] [options]\n"
-        "       kxpsui-host --check PPD...\n"
+        "       kxpsui-host --check [--json] PPD...   (see --check --help)\n"
         "\n"
         "Runs the kxpsui plug-in through the calls the printer driver's UI core makes, for one\n"
         "PPD (default: the project's sample PPD), and reports what the plug-in does.\n"
@@ -226,7 +217,7 @@ void PrintToolUsage(FILE* out) {
         "  --plugin PATH               the plug-in binary (default: the one beside this tool)\n"
         "  --json                      the report as one JSON document, the PPD model included\n"
         "  --check PPD...              check PPD files for what would change the plug-in's\n"
-        "                              behaviour; exit status 0 clean, 1 findings, 2 unreadable\n"
+        "                              reading of them instead (see --check --help)\n"
         "\n"
         "Locale, ANSI code page and UI language come from the environment (LC_ALL).\n"
         "Exit status: 0 done and the plug-in unloads cleanly, 1 it does not unload,\n"

@@ -10,7 +10,7 @@
 #include "host/driver_host.h"
 #include "host/driver_ppd_names.h"
 
-enum class ToolAction { kReport, kCheck, kHelp };
+enum class ToolAction { kReport, kHelp };
 
 struct ToolOptions {
     ToolAction action = ToolAction::kReport;
@@ -20,8 +20,7 @@ struct ToolOptions {
     InstalledValues installed;  // feature without '*', option keyword, in the order given
     LONG colorSelection = -1;   // -1: the PPD's default
     bool colorChangesGiven = false;
-    std::vector<LONG> colorChanges;       // when given, replace the host's default sequence
-    std::vector<std::string> checkPaths;  // --check
+    std::vector<LONG> colorChanges;  // when given, replace the host's default sequence
 };
 
 // args excludes the program name. False with a one-line reason.

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "host/check/check_command.h"
+#include "host/check/ppd_check.h"
 #include "host/plugin_binary.h"
-#include "host/ppd_check.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"
 
@@ -33,6 +34,7 @@ const char* const kFixtures[] = {
     "rendering-one-option.ppd",
     "rendering-colour-first.ppd",
     "left-out-option.ppd",
+    "info-only.ppd",
 };
 
 std::string FixturePath(const std::string& name) {
@@ -71,10 +73,12 @@ std::vector<std::string> PpdFilesIn(const std::string& directory) {
 struct Expected {
     int line;
     std::string severity;
+    std::string code;
     std::string text;  // a part of the message
 };
 
-// A fixture's "*% expect: SEVERITY: TEXT" lines, each for the line after it.
+// A fixture's "*% expect: SEVERITY CODE: TEXT" lines, each for the line after
+// it.
 std::vector<Expected> ExpectedFindings(const std::string& bytes) {
     static const char kPrefix[] = "*% expect: ";
     std::vector<Expected> expected;
@@ -84,9 +88,10 @@ std::vector<Expected> ExpectedFindings(const std::string& bytes) {
         end = end == std::string::npos ? bytes.size() : end;
         const std::string text = bytes.substr(start, end - start);
         if (text.compare(0, strlen(kPrefix), kPrefix) == 0) {
-            const size_t colon = text.find(": ", strlen(kPrefix));
-            expected.push_back(
-                Expected{line + 1, text.substr(strlen(kPrefix), colon - strlen(kPrefix)), text.substr(colon + 2)});
+            const size_t space = text.find(' ', strlen(kPrefix));
+            const size_t colon = text.find(": ", space);
+            expected.push_back(Expected{line + 1, text.substr(strlen(kPrefix), space - strlen(kPrefix)),
+                                        text.substr(space + 1, colon - space - 1), text.substr(colon + 2)});
         }
         start = end + 1;
     }
@@ -101,11 +106,13 @@ std::string Compare(const std::vector<Expected>& expected, const std::vector<Ppd
         bool found = false;
         for (size_t i = 0; i < findings.size() && !found; ++i) {
             found = !matched[i] && findings[i].line == e.line && e.severity == PpdSeverityName(findings[i].severity) &&
+                    e.code == PpdFindingCodeName(findings[i].code) &&
                     findings[i].message.find(e.text) != std::string::npos;
             matched[i] = matched[i] || found;
         }
         if (!found) {
-            problems += "missing: " + std::to_string(e.line) + ": " + e.severity + ": " + e.text + "\n";
+            problems +=
+                "missing: " + std::to_string(e.line) + ": " + e.severity + ": " + e.text + " [" + e.code + "]\n";
         }
     }
     for (size_t i = 0; i < findings.size(); ++i) {
@@ -181,14 +188,57 @@ TEST(PpdCheck, EndOfInput_CutsWhatTheReaderTakes) {
     } rows[] = {
         {"between blocks",
          kHeader + block + "*CloseUI: *KXToner\n\x1A\n" + lost,
-         {{10, "error", "a 0x1A byte ends the input here"}}},
+         {{10, "error", "end-of-input-byte", "a 0x1A byte ends the input here"}}},
         {"inside a block",
          kHeader + block + "\x1A*CloseUI: *KXToner\n" + lost,
-         {{5, "error", "*KXToner never closes"}, {9, "error", "a 0x1A byte ends the input here"}}},
+         {{5, "error", "unclosed-block", "*KXToner never closes"},
+          {9, "error", "end-of-input-byte", "a 0x1A byte ends the input here"}}},
         {"at the end, after blanks", kHeader + block + "*CloseUI: *KXToner\n\x1A\r\n\x1A", {}},
         {"*CloseUI without its keyword",
          kHeader + block + "*CloseUI:\n",
-         {{9, "warning", "*CloseUI of *KXToner has no keyword before the end of the file"}}},
+         {{9, "warning", "closeui-without-keyword", "*CloseUI of *KXToner has no keyword before the end of the file"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ("", Compare(row.expected, CheckPpdBytes(row.bytes).findings));
+    }
+}
+
+// Bytes that are not a PPD give one error and nothing else. Binary data is a
+// NUL byte or more than one control byte in 16 within the first KiB.
+TEST(PpdCheck, NotAPpd_IsOneErrorAndNothingElse) {
+    const std::string ppd = kHeader;
+    auto commentOfControls = [](size_t controls) {
+        std::string bytes = std::string(kHeader) + "*% " + std::string(controls, '\x1B');
+        bytes.resize(1024, 'x');
+        return bytes;
+    };
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::vector<Expected> expected;
+    } rows[] = {
+        {"empty", "", {{0, "error", "not-a-ppd", "the file is empty: not a PPD file"}}},
+        {"NUL in the first KiB",
+         kHeader + std::string(1, '\0') + "\n",
+         {{0, "error", "not-a-ppd", "binary data (a NUL byte at offset " + std::to_string(strlen(kHeader)) + ")"}}},
+        {"NUL after the first KiB", commentOfControls(0) + "\n" + std::string(1, '\0'), {}},
+        {"one control byte in 16", commentOfControls(64), {}},
+        {"one more",
+         commentOfControls(65),
+         {{0, "error", "not-a-ppd", "65 of its first 1024 bytes are control bytes"}}},
+        {"plain text",
+         "hello, world\n",
+         {{1, "error", "not-a-ppd", "the file begins with 'hello,', not with *PPD-Adobe"}}},
+        {"*PPD-Adobe second",
+         "*% a comment\n*FormatVersion: \"4.3\"\n" + ppd,
+         {{2, "error", "not-a-ppd", "begins with '*FormatVersion'"}}},
+        {"a byte-order mark first",
+         "\xEF\xBB\xBF" + ppd,
+         {{1, "error", "not-a-ppd", "begins with '\\xEF\\xBB\\xBF*PPD"}}},
+        {"blanks and comments", " \n\t\n*% nothing\n% else\n", {{0, "error", "not-a-ppd", "holds no statement"}}},
+        {"0x1A first", "\x1A" + ppd, {{0, "error", "not-a-ppd", "holds no statement"}}},
+        {"comments, then *PPD-Adobe", "% a comment\n*% another\n" + ppd, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -212,7 +262,7 @@ TEST(PpdCheck, RenderingFirstOption_MonochromeByKeywordOrTranslationInAnyCase) {
                                   "*KXRendering Color/Color: \"\"\n" + "*CloseUI: *KXRendering\n";
         std::vector<Expected> expected;
         if (row.reported) {
-            expected.push_back({7, "warning", "does not read as monochrome"});
+            expected.push_back({7, "warning", "rendering-colour-first", "does not read as monochrome"});
         }
         EXPECT_EQ("", Compare(expected, CheckPpdBytes(bytes).findings));
     }
@@ -230,8 +280,9 @@ TEST(PpdCheck, SameTranslation_WarnsWhereThePluginTagsOneOfTheFeatures) {
                                   "*Default" + keyword.substr(1) + ": Mono\n" + keyword + " Mono/Mono: \"\"\n" +
                                   keyword + " Color/Color: \"\"\n" + "*CloseUI: " + keyword + "\n";
         const char* severity = FeatureLabelTable[i].publicItemId == 0 ? "warning" : "info";
-        EXPECT_EQ("", Compare({{9, severity, "has the same translation as *KXJobSeparator (line 5)"}},
-                              CheckPpdBytes(bytes).findings));
+        EXPECT_EQ("",
+                  Compare({{9, severity, "same-translation", "has the same translation as *KXJobSeparator (line 5)"}},
+                          CheckPpdBytes(bytes).findings));
     }
 }
 
@@ -313,29 +364,55 @@ TEST(PpdCheck, SecondQueryLine_StopsTheCountsWhereTheReaderStops) {
     EXPECT_EQ(0, result.constraintCount);
 }
 
-TEST(RunPpdCheck, ExitStatusAndStreams) {
+// The command line as kxpsui-host hands it over, --check anywhere in it.
+TEST(RunCheckCommand, ExitStatusAndStreams) {
     const std::string sample = std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
     const std::string faulty = FixturePath("rendering-one-option.ppd");
     const Expected fault = ExpectedFindings(ReadBytes(faulty)).at(0);
     const std::string faultLine = faulty + ":" + std::to_string(fault.line) + ": error: " + fault.text;
+    const std::string infoOnly = FixturePath("info-only.ppd");
     const std::string missing = FixturePath("no-such-file.ppd");
     const std::string directory = std::string(KX_SOURCE_DIR) + "/tests/fixtures/check";
+    const std::string cannotRead = ": cannot read the file: ";
     struct Row {
         const char* name;
-        std::vector<std::string> paths;
+        std::vector<std::string> args;
         int status;
         std::string outPart;  // empty: nothing is written to out
         std::string errPart;  // empty: nothing is written to err
     } rows[] = {
-        {"clean", {sample}, 0, "", ""},
-        {"findings", {faulty}, 1, faultLine, ""},
-        {"missing file", {missing}, 2, "", missing + ": error: cannot read the file: "},
-        {"directory", {directory}, 2, "", directory + ": error: cannot read the file: is a directory"},
-        {"no file", {}, 2, "", "needs at least one PPD file"},
-        {"findings, then a missing file", {faulty, missing}, 2, faultLine, missing + ": error: "},
-        {"a missing file, then a clean one", {missing, sample}, 2, "", missing + ": error: "},
-        {"three files: no progress", {sample, sample, sample}, 0, "", ""},
-        {"four files: progress", {sample, sample, faulty, sample}, 1, faultLine, "[3/4] " + faulty + "\n[4/4] "},
+        {"clean", {"--check", sample}, 0, "1 file: 0 errors, 0 warnings, 0 infos\n", ""},
+        {"infos only", {"--check", infoOnly}, 0, ": info: ", ""},
+        {"findings, --check last", {faulty, "--check"}, 1, faultLine, ""},
+        {"missing file",
+         {"--check", missing},
+         2,
+         "1 file (1 unreadable): 0 errors",
+         "kxpsui-host: " + missing + cannotRead},
+        {"directory",
+         {"--check", directory},
+         2,
+         "1 file (1 unreadable)",
+         "kxpsui-host: " + directory + cannotRead + "is a directory"},
+        {"no file", {"--json", "--check"}, 2, "", "kxpsui-host: --check needs at least one PPD file"},
+        {"an option of the report", {"--check", "--color", "1", sample}, 2, "", "kxpsui-host: unknown option --color"},
+        {"--help after a path", {"--check", sample, "--help"}, 0, "usage: kxpsui-host --check", ""},
+        {"a path after --",
+         {"--check", "--", "--help"},
+         2,
+         "1 file (1 unreadable)",
+         "kxpsui-host: --help" + cannotRead},
+        {"findings, then a missing file", {"--check", faulty, missing}, 2, faultLine, "kxpsui-host: " + missing},
+        {"three files: no progress",
+         {"--check", sample, infoOnly, sample},
+         0,
+         "3 files: 0 errors, 0 warnings, 1 info\n",
+         ""},
+        {"four files: progress",
+         {"--check", sample, sample, faulty, sample},
+         1,
+         "4 files: 1 error, 0 warnings, 0 infos\n",
+         "[3/4] " + faulty + "\n[4/4] "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -343,7 +420,7 @@ TEST(RunPpdCheck, ExitStatusAndStreams) {
         FILE* err = tmpfile();
         ASSERT_NE(nullptr, out);
         ASSERT_NE(nullptr, err);
-        EXPECT_EQ(row.status, RunPpdCheck(row.paths, out, err));
+        EXPECT_EQ(row.status, RunCheckCommand(row.args, out, err));
         const std::string outText = Contents(out);
         const std::string errText = Contents(err);
         fclose(out);
@@ -361,7 +438,37 @@ TEST(RunPpdCheck, ExitStatusAndStreams) {
     }
 }
 
+TEST(RunCheckCommand, ResultsThatCannotBeWritten_AreExitStatus2) {
+    const std::string sample = std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--check", sample}, std::vector<std::string>{"--check", "--json", sample}}) {
+        SCOPED_TRACE(args[1]);
+        FILE* readOnly = fopen(sample.c_str(), "rb");
+        FILE* err = tmpfile();
+        ASSERT_NE(nullptr, readOnly);
+        ASSERT_NE(nullptr, err);
+        EXPECT_EQ(2, RunCheckCommand(args, readOnly, err));
+        EXPECT_EQ("kxpsui-host: cannot write the check's results\n", Contents(err));
+        fclose(readOnly);
+        fclose(err);
+    }
+}
+
 TEST(FormatPpdFinding, LineZeroLeavesTheLineOut) {
-    EXPECT_EQ("a.ppd:7: warning: text", FormatPpdFinding("a.ppd", PpdFinding{7, PpdSeverity::kWarning, "text"}));
-    EXPECT_EQ("a.ppd: info: text", FormatPpdFinding("a.ppd", PpdFinding{0, PpdSeverity::kInfo, "text"}));
+    EXPECT_EQ("a.ppd:7: warning: text [text-cut]",
+              FormatPpdFinding("a.ppd", PpdFinding{7, PpdSeverity::kWarning, PpdFindingCode::kTextCut, "text"}));
+    EXPECT_EQ("a.ppd: error: text [not-a-ppd]",
+              FormatPpdFinding("a.ppd", PpdFinding{0, PpdSeverity::kError, PpdFindingCode::kNotAPpd, "text"}));
+}
+
+// Scripts match on the codes, so each is in the README's table, distinct.
+TEST(PpdFindingCode, EachCodeHasItsOwnRowInTheReadme) {
+    const std::string readme = ReadBytes(std::string(KX_SOURCE_DIR) + "/README.md");
+    for (int code = 0; code <= static_cast<int>(PpdFindingCode::kTextCut); ++code) {
+        const std::string row = std::string("| `") + PpdFindingCodeName(static_cast<PpdFindingCode>(code)) + "` |";
+        SCOPED_TRACE(row);
+        const size_t at = readme.find(row);
+        EXPECT_NE(std::string::npos, at);
+        EXPECT_EQ(std::string::npos, readme.find(row, at + 1));
+    }
 }

@@ -34,10 +34,6 @@ TEST(ToolArguments, EveryOption_LandsInItsField) {
     EXPECT_TRUE(options.ppdPath.empty());
     EXPECT_EQ(-1, options.colorSelection);
     EXPECT_FALSE(options.colorChangesGiven);
-
-    ASSERT_TRUE(ParseToolArguments({"--check", "a.ppd", "--json"}, &options, &error)) << error;
-    EXPECT_EQ(ToolAction::kCheck, options.action);
-    EXPECT_EQ((std::vector<std::string>{"a.ppd", "--json"}), options.checkPaths);
 }
 
 TEST(ToolArguments, AgainstTheHostsReading_OnlyInstallableFeaturesAndTheirOptions) {

@@ -1,20 +1,43 @@
-// kxpsui-host --check: reads a PPD file the way the plug-in's reader does and
+// The PPD check: reads a PPD file the way the plug-in's reader does and
 // reports, line by line, what would silently change the plug-in's behaviour.
 //
-// The scan is its own: it does not use the plug-in's reader, so it runs on
-// any PPD and says where in the file each effect comes from.
+// The scan is its own, built on the reader's capacities and tables but not on
+// the reader itself, so it says where in the file each effect comes from.
 #pragma once
-
-#include <stdio.h>
 
 #include <string>
 #include <vector>
 
 enum class PpdSeverity { kInfo, kWarning, kError };
 
+// One code per kind of finding; scripts match on their names, so a kind keeps
+// its name for good.
+enum class PpdFindingCode {
+    kNotAPpd,
+    kEndOfInputByte,
+    kSecondQuery,
+    kUnclosedBlock,
+    kNestedBlock,
+    kMissingWord,
+    kCloseUIWithoutKeyword,
+    kInstallableWithoutDefault,
+    kNoOptions,
+    kRenderingTooFewOptions,
+    kRenderingColourFirst,
+    kSameTranslation,
+    kConstraintIncomplete,
+    kConstraintUnknownFeature,
+    kConstraintUnknownOption,
+    kLeftOutOption,
+    kOneWayConstraint,
+    kSegmentCut,
+    kTextCut,
+};
+
 struct PpdFinding {
     int line;  // 1-based line in the PPD; 0 where no line applies
     PpdSeverity severity;
+    PpdFindingCode code;
     std::string message;  // one line of printable ASCII
 };
 
@@ -31,6 +54,9 @@ struct PpdCheckResult {
 
 // Checks the bytes of a PPD file as stored; they are read in text mode, as
 // the plug-in opens the file (CR LF is one line end, a 0x1A byte ends the input).
+// Bytes that are not a PPD (none, binary data, or a first statement other
+// than *PPD-Adobe) give that one error finding; the counts are still the
+// reader's.
 PpdCheckResult CheckPpdBytes(const std::string& fileBytes);
 
 // Checks the file at path (a narrow path, as a command line gives it). False
@@ -40,13 +66,9 @@ bool CheckPpdFile(const std::string& path, PpdCheckResult* result, std::string* 
 // "error", "warning" or "info".
 const char* PpdSeverityName(PpdSeverity severity);
 
-// "PATH:LINE: SEVERITY: MESSAGE", or "PATH: SEVERITY: MESSAGE" for line 0;
-// no line end.
-std::string FormatPpdFinding(const std::string& path, const PpdFinding& finding);
+// "not-a-ppd", "second-query", ...
+const char* PpdFindingCodeName(PpdFindingCode code);
 
-// Checks each file in turn: findings to out, one per line; read errors, and
-// with more than three files a "[N/TOTAL] PATH" progress line per file, to
-// err. Returns 0 when every file is clean, 1 when there are findings, 2 when
-// no file is given or a file cannot be read (the other files are still
-// checked).
-int RunPpdCheck(const std::vector<std::string>& paths, FILE* out, FILE* err);
+// "PATH:LINE: SEVERITY: MESSAGE [CODE]", or "PATH: SEVERITY: MESSAGE [CODE]"
+// for line 0; no line end.
+std::string FormatPpdFinding(const std::string& path, const PpdFinding& finding);
