@@ -1,0 +1,8 @@
+#include "package/config_file.h"
+
+#include "host/plugin_binary.h"
+#include "package/package_model.h"
+
+std::u16string FormatConfigFile() {
+    return u"[OEMFiles]\r\nOEMConfigFile1=" + Utf8ToUtf16(kPackagePluginName) + u"\r\n";
+}
