@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <time.h>
 
-#include "host/ppd_check.h"
+#include "host/check/ppd_check.h"
 #include "kx_version.h"
 #include "package/package_files.h"
 #include "package/pe_check.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/common/sha256.h"
-#include "host/ppd_check.h"
+#include "host/check/ppd_check.h"
 #include "tests/package/inf_readback.h"
 #include "tests/package/package_test_util.h"
 
