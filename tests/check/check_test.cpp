@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_binary.h"
+#include "host/common/text.h"
 #include "host/ppd_check.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"

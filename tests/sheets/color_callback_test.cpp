@@ -8,7 +8,6 @@
 
 #include "customize/color_mode_callback.h"
 #include "tests/sheets/sheet_support.h"
-#include "tests/support/fake_driver_ui.h"
 
 namespace {
 
@@ -149,7 +148,7 @@ TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
     items[0].DMPubID = DMPUB_COLOR;
     items[2].UserItemID = 0x45;
     items[2].Sel = 1;
-    FakeDriverUi driverUi;
+    HostDriverUi driverUi;
     PluginContext context = {nullptr, &driverUi};
     PluginContext withoutDriver = {nullptr, nullptr};
     OEMUIOBJ uiObject = {sizeof(OEMUIOBJ), nullptr};
@@ -177,7 +176,7 @@ TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
         items[0].Sel = 0;
         items[2].Sel = 1;
         items[2].Flags = 0;
-        driverUi.updateCalls.clear();
+        driverUi.updates.clear();
         CPSUICBPARAM callback;
         memset(&callback, 0, sizeof(callback));
         callback.cbSize = sizeof(callback);
@@ -194,10 +193,10 @@ TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
                                                                       c.nullParamBlock ? nullptr : &param));
         EXPECT_EQ(c.changes ? 0 : 1, items[2].Sel);
         EXPECT_EQ(c.changes ? static_cast<DWORD>(OPTIF_DISABLED) : 0u, items[2].Flags);
-        ASSERT_EQ(c.tells ? 1u : 0u, driverUi.updateCalls.size());
+        ASSERT_EQ(c.tells ? 1u : 0u, driverUi.updates.size());
         if (c.tells) {
-            EXPECT_EQ(&uiObject, driverUi.updateCalls[0].pci);
-            EXPECT_EQ(&items[2], driverUi.updateCalls[0].item);
+            EXPECT_EQ(&uiObject, driverUi.updates[0].pci);
+            EXPECT_EQ(&items[2], driverUi.updates[0].item);
         }
     }
     // Apply is answered whatever else is missing.

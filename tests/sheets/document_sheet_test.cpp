@@ -37,8 +37,8 @@ TEST(DocumentSheet, SampleItems_TaggedWithTheirFeaturesCodeAndOtherwiseUntouched
     SheetHarness h;
     ASSERT_TRUE(h.Start(SamplePpdPath()));
     h.OpenDocumentSheet();
-    ASSERT_NE(nullptr, h.session.Context());
-    ASSERT_NE(nullptr, h.session.Context()->document) << "the sample was not read";
+    ASSERT_NE(nullptr, h.Context());
+    ASSERT_NE(nullptr, h.Context()->document) << "the sample was not read";
 
     std::set<BYTE> codes;
     for (size_t i = 0; i < h.document.Count(); ++i) {
@@ -214,6 +214,6 @@ TEST(DocumentSheet, NoItems_CallbackStillRegistered) {
     const OEMCUIPPARAM& param = h.session.Param(OEMCUIP_DOCPROP);
     EXPECT_NE(nullptr, param.OEMCUIPCallback);
     ASSERT_NE(nullptr, param.pOEMUserData);
-    EXPECT_NE(nullptr, h.session.Context()->document) << "the first call read the PPD";
+    EXPECT_NE(nullptr, h.Context()->document) << "the first call read the PPD";
     EXPECT_EQ(CPSUICB_ACTION_ITEMS_APPLIED, h.session.Callback(CPSUICB_REASON_APPLYNOW, 0));
 }

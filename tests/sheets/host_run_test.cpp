@@ -21,6 +21,16 @@ TEST(HostRun, SampleThroughTheDriversWholeOrderOfCalls) {
     options.installed = {{"KXTrayUnit", "1Tray"}};
     options.colorSelection = 0;
     options.colorChanges = {1, 0};
+    // The tests' own plug-in: its user data is its PluginContext.
+    bool documentRead = false;
+    InstalledValues stored;
+    std::vector<ForbiddenOptions> forbidden;
+    options.afterDocumentSheet = [&](PVOID userData) {
+        const PluginContext* context = static_cast<const PluginContext*>(userData);
+        documentRead = context != nullptr && context->document != nullptr;
+        stored = PluginInstalledValues(context);
+        forbidden = PluginForbiddenOptions(context);
+    };
     HostReport report;
     std::string error;
     ASSERT_TRUE(RunHost(LoadedPlugin(), options, &report, &error)) << error;
@@ -29,7 +39,7 @@ TEST(HostRun, SampleThroughTheDriversWholeOrderOfCalls) {
     EXPECT_EQ(2u, report.version);
     EXPECT_EQ(176u, report.devmodeSize);
     EXPECT_FALSE(report.dataFile.empty());
-    ASSERT_TRUE(report.documentRead);
+    ASSERT_TRUE(documentRead);
 
     const ItemReport* rendering = FindItem(report.documentItems, "*KXRendering");
     ASSERT_NE(nullptr, rendering);
@@ -38,11 +48,11 @@ TEST(HostRun, SampleThroughTheDriversWholeOrderOfCalls) {
     ASSERT_NE(nullptr, FindItem(report.documentItems, "*PageSize"));
     EXPECT_EQ(0, FindItem(report.documentItems, "*PageSize")->itemCode);
 
-    EXPECT_EQ("1Tray", report.pluginInstalled.at(0).second);
+    EXPECT_EQ("1Tray", stored.at(0).second);
     EXPECT_EQ((std::vector<std::string>{"*InputSlot: Tray3", "*Duplex: DuplexNoTumble DuplexTumble",
                                         "*OutputBin: Stacker", "*Resolution: 1200dpi", "*KXImageProtect: True",
                                         "*KXOUTPUTID: Custom", "*KXJobSeparator: True"}),
-              Describe(report.forbidden));
+              Describe(forbidden));
 
     ASSERT_EQ(2u, report.colorChanges.size());
     for (const ColorChange& change : report.colorChanges) {

@@ -53,7 +53,6 @@ def main():
         ("option without its value", [sample, "--color"]),
         ("unknown option", [sample, "--verbose"]),
         ("two PPD files", [sample, sample]),
-        ("--check after other options", ["--json", "--check", sample]),
         ("plug-in missing", [sample, "--plugin", path(os.path.join(args.work, "no-such-plugin.dll"))]),
         ("plug-in not a library", [sample, "--plugin", path(not_a_library)]),
         ("plug-in without the exports", [sample, "--plugin", path(args.no_exports)]),

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "host/common/text.h"
 #include "host/ppd_check.h"
-#include "host/report.h"
+#include "host/report/tool_report.h"
+#include "host/tool/tool_options.h"
 
 namespace {
 
@@ -26,21 +28,36 @@ void WriteOut(const std::string& text) {
     fflush(stdout);
 }
 
+// The check over the whole command line, until it parses the line itself:
+// the PPD paths are every argument but --check.
+int RunCheckCommand(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    std::vector<std::string> paths;
+    for (const std::string& arg : args) {
+        if (arg != "--check") {
+            paths.push_back(arg);
+        }
+    }
+    return RunPpdCheck(paths, out, err);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     KxSetBinaryStdout();
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--check") {
+            return RunCheckCommand(args, stdout, stderr);
+        }
+    }
     ToolOptions options;
     std::string error;
-    if (!ParseToolArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), &options, &error)) {
+    if (!ParseToolArguments(args, &options, &error)) {
         return Fail(error);
     }
-    if (options.action == ToolAction::kHelp) {
+    if (options.help) {
         PrintToolUsage(stdout);
         return kExitDone;
-    }
-    if (options.action == ToolAction::kCheck) {
-        return RunPpdCheck(options.checkPaths, stdout, stderr);
     }
 
     if (options.ppdPath.empty()) {
@@ -59,8 +76,15 @@ int main(int argc, char** argv) {
     if (!LoadPluginBinary(ArgumentToUtf16(options.pluginPath), &binary, &error)) {
         return Fail(error);
     }
+    HostRunOptions run;
+    run.ppdPath = options.ppdPath;
+    run.installed = options.installed;
+    run.colorSelection = options.colorSelection;
+    if (options.colorChangesGiven) {
+        run.colorChanges = options.colorChanges;
+    }
     ToolReport report;
-    if (!CollectToolReport(binary, options, &report, &error)) {
+    if (!CollectToolReport(binary, options.pluginPath, run, &report, &error)) {
         return Fail(error);
     }
     WriteOut(options.json ? FormatJsonReport(report) : FormatTextReport(report));

@@ -2,8 +2,8 @@
 // and its model read through the context it registered.
 #include <string.h>
 
-#include "host/report.h"
-#include "ppd/ppd_document.h"
+#include "host/common/text.h"
+#include "host/report/tool_report.h"
 
 namespace {
 
@@ -14,14 +14,6 @@ struct Paper {
     short paper;
 };
 const Paper kPapers[] = {{"A4", DMPAPER_A4}, {"Letter", DMPAPER_LETTER}, {"Legal", DMPAPER_LEGAL}};
-
-std::u16string TextOf(const PpdText& text) {
-    int32_t length = text.length;
-    if (length < 0 || length >= kPpdTextCapacity) {
-        length = 0;  // never trust a count read from the plug-in's memory
-    }
-    return std::u16string(reinterpret_cast<const char16_t*>(text.chars), static_cast<size_t>(length));
-}
 
 // OEMDM_DEFAULT with a public devmode on each paper, on an object of its own
 // that has had the driver's first calls.
@@ -72,68 +64,25 @@ ToolEnvironment CurrentEnvironment() {
     return environment;
 }
 
-ModelSnapshot SnapshotModel(const PluginContext* context) {
-    ModelSnapshot model;
-    if (context == nullptr || context->document == nullptr) {
-        return model;
-    }
-    const PpdDocument* document = context->document;
-    model.present = true;
-    model.modelName = TextOf(document->modelName);
-    model.product = TextOf(document->product);
-    model.manufacturer = TextOf(document->manufacturer);
-    model.languageEncoding = TextOf(document->languageEncoding);
-    model.languageVersion = TextOf(document->languageVersion);
-    for (int32_t i = 0; i < document->featureCount; ++i) {
-        const PpdFeature* feature = document->features[i];
-        ModelFeature entry;
-        entry.keyword = TextOf(feature->keyword);
-        entry.translation = TextOf(feature->translation);
-        entry.defaultOption = TextOf(feature->defaultOption);
-        entry.groupKeyword = TextOf(feature->groupKeyword);
-        entry.groupTranslation = TextOf(feature->groupTranslation);
-        entry.uiType = feature->uiType;
-        entry.orderDependency = feature->orderDependency;
-        for (int32_t k = 0; feature->options != nullptr && k < feature->optionCount; ++k) {
-            const PpdOption* option = feature->options[k];
-            entry.options.push_back({TextOf(option->keyword), TextOf(option->translation), option->constrained});
-        }
-        model.features.push_back(entry);
-    }
-    for (int32_t i = 0; i < document->constraintCount; ++i) {
-        const PpdConstraint* constraint = document->constraints[i];
-        model.constraints.push_back({TextOf(constraint->keyword1), TextOf(constraint->option1),
-                                     TextOf(constraint->keyword2), TextOf(constraint->option2)});
-    }
-    for (int32_t i = 0; i < document->installableCount; ++i) {
-        const InstallableSetting* setting = document->installables[i];
-        model.installables.emplace_back(TextOf(setting->keyword), TextOf(setting->value));
-    }
-    return model;
-}
-
-bool CollectToolReport(const PluginBinary& binary, const ToolOptions& options, ToolReport* report, std::string* error) {
+bool CollectToolReport(const PluginBinary& binary, const std::string& pluginPath, const HostRunOptions& run,
+                       ToolReport* report, std::string* error) {
     *report = ToolReport();
-    report->ppdPath = options.ppdPath;
-    report->pluginPath = options.pluginPath;
+    report->ppdPath = run.ppdPath;
+    report->pluginPath = pluginPath;
     report->environment = CurrentEnvironment();
     if (!ProbeDevmode(binary, report, error)) {
         return false;
     }
-    HostRunOptions run;
-    run.ppdPath = options.ppdPath;
-    run.installed = options.installed;
-    run.colorSelection = options.colorSelection;
-    if (options.colorChangesGiven) {
-        run.colorChanges = options.colorChanges;
-    }
-    ModelSnapshot* model = &report->model;
-    run.afterDocumentSheet = [model](const PluginContext* context) { *model = SnapshotModel(context); };
-    return RunHost(binary, run, &report->host, error);
-}
-
-std::string Utf16Text(const std::u16string& text) {
-    return Utf16ToUtf8(reinterpret_cast<const WCHAR*>(text.c_str()));
+    HostRunOptions withModel = run;
+    withModel.afterDocumentSheet = [report](PVOID userData) {
+        // The plug-in built with this host registers its PluginContext.
+        const PluginContext* context = static_cast<const PluginContext*>(userData);
+        report->documentRead = context != nullptr && context->document != nullptr;
+        report->pluginInstalled = PluginInstalledValues(context);
+        report->forbidden = PluginForbiddenOptions(context);
+        report->model = SnapshotModel(context);
+    };
+    return RunHost(binary, withModel, &report->host, error);
 }
 
 std::string CallbackActionName(LONG action) {

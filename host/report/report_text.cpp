@@ -2,7 +2,10 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-#include "host/report.h"
+#include "host/common/files.h"
+#include "host/common/result_names.h"
+#include "host/common/text.h"
+#include "host/report/tool_report.h"
 
 namespace {
 
@@ -46,8 +49,8 @@ DWORD ReadDword(const std::vector<BYTE>& block, size_t offset) {
            static_cast<DWORD>(block[offset + 2]) << 16 | static_cast<DWORD>(block[offset + 3]) << 24;
 }
 
-const std::vector<std::string>* ForbiddenFor(const HostReport& host, const std::string& keyword) {
-    for (const ForbiddenOptions& entry : host.forbidden) {
+const std::vector<std::string>* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
+    for (const ForbiddenOptions& entry : report.forbidden) {
         if (!keyword.empty() && entry.feature == keyword) {
             return &entry.options;
         }
@@ -74,8 +77,7 @@ void AppendHeader(const ToolReport& report, std::string* out) {
     Append(out, "  environment: ANSI code page %u, country %d, UI language %u (0x%04X)\n",
            static_cast<unsigned>(environment.ansiCodePage), environment.country,
            static_cast<unsigned>(environment.uiLanguage), static_cast<unsigned>(environment.uiLanguage));
-    Append(out, "  spooler data file: %s\n",
-           Utf16ToUtf8(reinterpret_cast<const WCHAR*>(report.host.dataFile.c_str())).c_str());
+    Append(out, "  spooler data file: %s\n", Utf16ToUtf8(report.host.dataFile).c_str());
 }
 
 void AppendDevmode(const ToolReport& report, std::string* out) {
@@ -106,10 +108,10 @@ void AppendDevmode(const ToolReport& report, std::string* out) {
 void AppendInstalled(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
     Append(out, "\nInstalled options (host's answer -> value the plug-in stored)\n");
-    if (host.pluginInstalled.empty() && host.driverInstalled.empty()) {
+    if (report.pluginInstalled.empty() && host.driverInstalled.empty()) {
         Append(out, "  none\n");
     }
-    for (const auto& stored : host.pluginInstalled) {
+    for (const auto& stored : report.pluginInstalled) {
         std::string answer = "(no answer)";
         for (const auto& driver : host.driverInstalled) {
             if ("*" + driver.first == stored.first) {
@@ -131,7 +133,7 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
     Append(out, "\nDocument sheet (%u items, %u tagged, %u disabled)\n",
            static_cast<unsigned>(host.documentItems.size()), static_cast<unsigned>(tagged),
            static_cast<unsigned>(disabled));
-    if (!host.documentRead) {
+    if (!report.documentRead) {
         Append(out, "  the plug-in holds no model of the PPD: nothing is tagged or marked\n");
     }
     std::vector<std::string> shown;
@@ -142,14 +144,14 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
             line += " (" + item.keyword + ")";
         }
         Append(&line, ": code 0x%02X, sel %ld, %s", item.itemCode, static_cast<long>(item.sel), State(item.flags));
-        const std::vector<std::string>* forbidden = ForbiddenFor(host, item.keyword);
+        const std::vector<std::string>* forbidden = ForbiddenFor(report, item.keyword);
         if (forbidden != nullptr) {
             line += "; forbidden: " + Joined(*forbidden);
             shown.push_back(item.keyword);
         }
         *out += line + "\n";
     }
-    for (const ForbiddenOptions& entry : host.forbidden) {
+    for (const ForbiddenOptions& entry : report.forbidden) {
         bool onSheet = false;
         for (const std::string& keyword : shown) {
             onSheet = onSheet || keyword == entry.feature;
@@ -216,8 +218,7 @@ void AppendPrinterSheet(const ToolReport& report, std::string* out) {
 void AppendEnd(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
     Append(out, "\nColour profile\n");
-    Append(out, "  \"%s\" (%lu bytes, flags %lu%s) [%s]\n",
-           Utf16ToUtf8(reinterpret_cast<const WCHAR*>(host.profileName.c_str())).c_str(),
+    Append(out, "  \"%s\" (%lu bytes, flags %lu%s) [%s]\n", Utf16ToUtf8(host.profileName).c_str(),
            static_cast<unsigned long>(host.profileSize), static_cast<unsigned long>(host.profileFlags),
            host.profileFlags == QCP_PROFILEDISK ? ": a file on disk" : "", ResultName(host.profileResult).c_str());
     Append(out, "\nUnload check\n");

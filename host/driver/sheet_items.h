@@ -1,13 +1,12 @@
 // The driver's property-sheet items: OPTITEMs in one array, each with its
-// name, OPTTYPE and OPTPARAMs kept alive beside it, built as the driver
-// builds its document and printer sheets from its own reading of the PPD.
+// name, OPTTYPE and OPTPARAMs kept alive beside it, and the driver's own
+// string IDs for the names of its sections.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "host/driver_ppd_names.h"
 #include "plugin/oem_abi.h"
 
 // String IDs of the driver's own item names (the driver's resources, not the
@@ -82,29 +81,3 @@ class SheetItems {
     std::vector<std::unique_ptr<Entry>> entries;  // entries[i] belongs to items[i]
     std::vector<OPTITEM> items;
 };
-
-struct SheetOptions {
-    // Sel of the colour item; -1 for the index of the colour feature's default.
-    LONG colorSelection = -1;
-    // Installed values (feature without '*', option keyword) for the Sel of
-    // the installable features' items; others show their PPD default.
-    std::vector<std::pair<std::string, std::string>> installed;
-};
-
-// PPD features the driver shows as public devmode items, and the one it
-// shows as the colour item.
-BYTE DriverPublicItemId(const std::string& keyword);
-constexpr const char* kColorFeatureKeyword = "*ColorModel";
-
-// The document sheet: a root and three sections named by string IDs; the
-// public features with their DMPubIDs under "Paper/Output" and "Graphic"
-// (the colour feature as the DMPUB_COLOR item there); every other feature,
-// in file order, under "Printer Features". Feature items are named by their
-// translation and select their default option.
-void BuildDocumentSheet(const DriverPpd& ppd, const SheetOptions& options, SheetItems* items);
-
-// The printer sheet: "Device Settings" with the form-to-tray table (one item
-// per input slot), the fonts section whose font substitution table (64798)
-// has a level of its own below it, the installable options (400, one item per
-// feature of the "InstallableOptions" group), and the PostScript options.
-void BuildPrinterSheet(const DriverPpd& ppd, const SheetOptions& options, SheetItems* items);

@@ -1,8 +1,11 @@
 // The report for scripts: one JSON document whose bytes are the same on
 // every build, so nothing build-specific goes in (no binary or spooler
 // paths, the PPD by its file name only).
-#include "host/json_writer.h"
-#include "host/report.h"
+#include "host/common/files.h"
+#include "host/common/json_writer.h"
+#include "host/common/result_names.h"
+#include "host/common/text.h"
+#include "host/report/tool_report.h"
 
 namespace {
 
@@ -29,16 +32,16 @@ std::string AnsiText(const std::string& bytes) {
     }
     std::u16string wide(static_cast<size_t>(units), u'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<LPWSTR>(&wide[0]), units);
-    return Utf16Text(wide);
+    return Utf16ToUtf8(wide);
 }
 
 void WideMember(JsonWriter* json, const char* name, const std::u16string& text) {
     json->Key(name);
-    json->String(reinterpret_cast<const WCHAR*>(text.c_str()));
+    json->String(AsWide(text));
 }
 
-const std::vector<std::string>* ForbiddenFor(const HostReport& host, const std::string& keyword) {
-    for (const ForbiddenOptions& entry : host.forbidden) {
+const std::vector<std::string>* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
+    for (const ForbiddenOptions& entry : report.forbidden) {
         if (!keyword.empty() && entry.feature == keyword) {
             return &entry.options;
         }
@@ -93,7 +96,8 @@ void WriteDevmode(JsonWriter* json, const ToolReport& report) {
     json->EndObject();
 }
 
-void WriteDocumentSheet(JsonWriter* json, const HostReport& host) {
+void WriteDocumentSheet(JsonWriter* json, const ToolReport& report) {
+    const HostReport& host = report.host;
     json->Key("installed");
     json->BeginArray();
     for (const auto& value : host.driverInstalled) {
@@ -104,14 +108,14 @@ void WriteDocumentSheet(JsonWriter* json, const HostReport& host) {
     }
     json->EndArray();
 
-    json->BoolMember("documentRead", host.documentRead);
+    json->BoolMember("documentRead", report.documentRead);
     json->Key("documentSheet");
     json->BeginArray();
     for (const ItemReport& item : host.documentItems) {
         WriteItem(json, item);
         json->Key("forbidden");
         json->BeginArray(true);
-        const std::vector<std::string>* forbidden = ForbiddenFor(host, item.keyword);
+        const std::vector<std::string>* forbidden = ForbiddenFor(report, item.keyword);
         for (size_t i = 0; forbidden != nullptr && i < forbidden->size(); ++i) {
             json->String((*forbidden)[i]);
         }
@@ -230,7 +234,7 @@ void WriteModel(JsonWriter* json, const ModelSnapshot& model) {
     for (const std::vector<std::u16string>& constraint : model.constraints) {
         json->BeginArray(true);
         for (const std::u16string& word : constraint) {
-            json->String(reinterpret_cast<const WCHAR*>(word.c_str()));
+            json->String(AsWide(word));
         }
         json->EndArray();
     }
@@ -261,7 +265,7 @@ std::string FormatJsonReport(const ToolReport& report) {
     json.IntMember("uiLanguage", report.environment.uiLanguage);
     json.EndObject();
     WriteDevmode(&json, report);
-    WriteDocumentSheet(&json, report.host);
+    WriteDocumentSheet(&json, report);
     WriteColorChanges(&json, report.host);
     WriteEnd(&json, report.host);
     WriteModel(&json, report.model);

@@ -7,21 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "host/driver_host.h"
-#include "host/driver_ppd_names.h"
-
-enum class ToolAction { kReport, kCheck, kHelp };
+#include "host/driver/driver_ppd.h"
+#include "host/driver/driver_ui.h"
 
 struct ToolOptions {
-    ToolAction action = ToolAction::kReport;
+    bool help = false;
     std::string ppdPath;     // narrow, as given; empty for the sample PPD
     std::string pluginPath;  // narrow, as given; empty for the plug-in beside the tool
     bool json = false;
     InstalledValues installed;  // feature without '*', option keyword, in the order given
     LONG colorSelection = -1;   // -1: the PPD's default
     bool colorChangesGiven = false;
-    std::vector<LONG> colorChanges;       // when given, replace the host's default sequence
-    std::vector<std::string> checkPaths;  // --check
+    std::vector<LONG> colorChanges;  // when given, replace the host's default sequence
 };
 
 // args excludes the program name. False with a one-line reason.
@@ -35,11 +32,5 @@ bool ValidateToolOptions(const ToolOptions& options, const DriverPpd& ppd, std::
 // The PPD must be a readable file, not a directory. False with a one-line
 // reason naming it.
 bool CheckPpdPath(const std::string& path, std::string* error);
-
-// A command-line argument (the C runtime's narrow encoding) as UTF-16.
-std::u16string ArgumentToUtf16(const std::string& argument);
-
-// The last component of a path, either separator counted.
-std::string PathFileName(const std::string& path);
 
 void PrintToolUsage(FILE* out);

@@ -1,4 +1,4 @@
-#include "host/json_writer.h"
+#include "host/common/json_writer.h"
 
 #include <stdio.h>
 

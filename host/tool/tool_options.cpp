@@ -1,8 +1,8 @@
-#include "host/tool_options.h"
+#include "host/tool/tool_options.h"
 
 #include <sys/stat.h>
 
-#include "host/sheet_builder.h"
+#include "host/driver/sheet_builder.h"
 
 namespace {
 
@@ -71,16 +71,7 @@ bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* optio
         const std::string& arg = args[i];
         std::string value;
         if (arg == "--help" || arg == "-h") {
-            options->action = ToolAction::kHelp;
-            return true;
-        }
-        if (arg == "--check") {
-            if (i != 0) {
-                *error = "--check takes only PPD paths and must come first";
-                return false;
-            }
-            options->action = ToolAction::kCheck;
-            options->checkPaths.assign(args.begin() + 1, args.end());
+            options->help = true;
             return true;
         }
         if (arg == "--json") {
@@ -188,25 +179,6 @@ bool CheckPpdPath(const std::string& path, std::string* error) {
         return false;
     }
     return true;
-}
-
-std::u16string ArgumentToUtf16(const std::string& argument) {
-    if (argument.empty()) {
-        return std::u16string();
-    }
-    const int size = static_cast<int>(argument.size());
-    const int units = MultiByteToWideChar(KX_ARGV_CODEPAGE, 0, argument.data(), size, nullptr, 0);
-    if (units <= 0) {
-        return std::u16string();
-    }
-    std::u16string wide(static_cast<size_t>(units), u'\0');
-    MultiByteToWideChar(KX_ARGV_CODEPAGE, 0, argument.data(), size, reinterpret_cast<LPWSTR>(&wide[0]), units);
-    return wide;
-}
-
-std::string PathFileName(const std::string& path) {
-    const size_t separator = path.find_last_of("/\\");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 void PrintToolUsage(FILE* out) {

@@ -22,9 +22,3 @@ bool LoadPluginBinary(const std::u16string& path, PluginBinary* binary, std::str
 // A new plug-in object with one reference, or null with the failing step and
 // its result in *error.
 IPrintOemUI2* CreatePluginObject(const PluginBinary& binary, std::string* error);
-
-// Text helpers shared by the hosts: UTF-16 <-> UTF-8, and a result code as
-// its platform name where it has one.
-std::u16string Utf8ToUtf16(const std::string& text);
-std::string Utf16ToUtf8(const WCHAR* text);
-std::string ResultName(HRESULT result);

@@ -1,61 +1,4 @@
-#include "host/plugin_binary.h"
-
-#include <stdio.h>
-
-namespace {
-
-std::string Hex(HRESULT result) {
-    char text[16];
-    snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(result));
-    return text;
-}
-
-}  // namespace
-
-bool LoadPluginBinary(const std::u16string& path, PluginBinary* binary, std::string* error) {
-    binary->module = LoadLibraryW(reinterpret_cast<LPCWSTR>(path.c_str()));
-    if (binary->module == nullptr) {
-        *error = "cannot load plug-in " + Utf16ToUtf8(reinterpret_cast<const WCHAR*>(path.c_str())) + " (error " +
-                 std::to_string(GetLastError()) + ")";
-        return false;
-    }
-    binary->getClassObject = reinterpret_cast<DllGetClassObjectFn>(
-        reinterpret_cast<void*>(GetProcAddress(binary->module, "DllGetClassObject")));
-    binary->canUnloadNow =
-        reinterpret_cast<DllCanUnloadNowFn>(reinterpret_cast<void*>(GetProcAddress(binary->module, "DllCanUnloadNow")));
-    if (binary->getClassObject == nullptr || binary->canUnloadNow == nullptr) {
-        *error = "plug-in " + Utf16ToUtf8(reinterpret_cast<const WCHAR*>(path.c_str())) +
-                 " lacks DllGetClassObject or DllCanUnloadNow";
-        FreeLibrary(binary->module);
-        *binary = PluginBinary();
-        return false;
-    }
-    return true;
-}
-
-IPrintOemUI2* CreatePluginObject(const PluginBinary& binary, std::string* error) {
-    IClassFactory* factory = nullptr;
-    HRESULT result = binary.getClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (FAILED(result) || factory == nullptr) {
-        *error = "DllGetClassObject: " + ResultName(result);
-        return nullptr;
-    }
-    IUnknown* unknown = nullptr;
-    result = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&unknown));
-    factory->Release();
-    if (FAILED(result) || unknown == nullptr) {
-        *error = "CreateInstance: " + ResultName(result);
-        return nullptr;
-    }
-    IPrintOemUI2* object = nullptr;
-    result = unknown->QueryInterface(IID_IPrintOemUI2, reinterpret_cast<void**>(&object));
-    unknown->Release();
-    if (FAILED(result) || object == nullptr) {
-        *error = "QueryInterface(IPrintOemUI2): " + ResultName(result);
-        return nullptr;
-    }
-    return object;
-}
+#include "host/common/text.h"
 
 std::u16string Utf8ToUtf16(const std::string& text) {
     std::u16string wide;
@@ -132,26 +75,34 @@ std::string Utf16ToUtf8(const WCHAR* text) {
     return narrow;
 }
 
-std::string ResultName(HRESULT result) {
-    struct Name {
-        HRESULT result;
-        const char* name;
-    } names[] = {
-        {S_OK, "S_OK"},
-        {S_FALSE, "S_FALSE"},
-        {E_NOTIMPL, "E_NOTIMPL"},
-        {E_NOINTERFACE, "E_NOINTERFACE"},
-        {E_POINTER, "E_POINTER"},
-        {E_FAIL, "E_FAIL"},
-        {E_OUTOFMEMORY, "E_OUTOFMEMORY"},
-        {E_INVALIDARG, "E_INVALIDARG"},
-        {CLASS_E_NOAGGREGATION, "CLASS_E_NOAGGREGATION"},
-        {CLASS_E_CLASSNOTAVAILABLE, "CLASS_E_CLASSNOTAVAILABLE"},
-    };
-    for (const Name& name : names) {
-        if (name.result == result) {
-            return name.name;
-        }
+std::string Utf16ToUtf8(const std::u16string& text) {
+    return Utf16ToUtf8(AsWide(text));
+}
+
+std::u16string ArgumentToUtf16(const std::string& argument) {
+    if (argument.empty()) {
+        return std::u16string();
     }
-    return Hex(result);
+    const int size = static_cast<int>(argument.size());
+    const int units = MultiByteToWideChar(KX_ARGV_CODEPAGE, 0, argument.data(), size, nullptr, 0);
+    if (units <= 0) {
+        return std::u16string();
+    }
+    std::u16string wide(static_cast<size_t>(units), u'\0');
+    MultiByteToWideChar(KX_ARGV_CODEPAGE, 0, argument.data(), size, AsWide(&wide), units);
+    return wide;
+}
+
+std::string Utf16ToArgument(const std::u16string& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const int size = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(KX_ARGV_CODEPAGE, 0, AsWide(text), size, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return std::string();
+    }
+    std::string narrow(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(KX_ARGV_CODEPAGE, 0, AsWide(text), size, &narrow[0], bytes, nullptr, nullptr);
+    return narrow;
 }

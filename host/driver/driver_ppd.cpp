@@ -1,4 +1,4 @@
-#include "host/driver_ppd_names.h"
+#include "host/driver/driver_ppd.h"
 
 #include <stdio.h>
 

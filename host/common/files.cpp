@@ -1,0 +1,46 @@
+#include "host/common/files.h"
+
+#include <stdio.h>
+
+#include "host/common/text.h"
+
+namespace {
+
+bool ReadAll(FILE* file, std::string* bytes) {
+    if (file == nullptr) {
+        return false;
+    }
+    bytes->clear();
+    char chunk[16384];
+    size_t count;
+    while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {
+        bytes->append(chunk, count);
+    }
+    const bool ok = ferror(file) == 0;
+    fclose(file);
+    return ok;
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::u16string& path, std::string* bytes) {
+    return ReadAll(_wfopen(AsWide(path), TEXT("rb")), bytes);
+}
+
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+    return ReadAll(fopen(path.c_str(), "rb"), bytes);
+}
+
+bool WriteFileBytes(const std::u16string& path, const std::string& bytes) {
+    FILE* file = _wfopen(AsWide(path), TEXT("wb"));
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
+std::string PathFileName(const std::string& path) {
+    const size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}

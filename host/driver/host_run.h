@@ -1,0 +1,55 @@
+// The whole of the driver's calls for one printer, as kxpsui-host makes
+// them, and what the driver sees of them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/driver/driver_ppd.h"
+#include "host/driver/driver_session.h"
+
+struct HostRunOptions {
+    std::string ppdPath;        // narrow CRT path
+    InstalledValues installed;  // over the PPD's defaults of the "InstallableOptions" group
+    LONG colorSelection = -1;   // the colour item's first Sel; -1 for the PPD default
+    std::vector<LONG> colorChanges{0, 1, 0};
+    // Called after the document sheet's two calls with the user data the
+    // plug-in registered, while the object still holds it.
+    std::function<void(PVOID userData)> afterDocumentSheet;
+};
+
+struct ItemReport {
+    std::string name;     // as SheetItems::Name gives it
+    std::string keyword;  // the PPD feature behind it; empty for the driver's own items
+    BYTE level;
+    BYTE dmPubId;
+    BYTE itemCode;  // UserItemID
+    LONG sel;
+    DWORD flags;
+};
+
+struct HostReport {
+    DWORD signature = 0;
+    DWORD version = 0;
+    DWORD devmodeSize = 0;
+    std::u16string dataFile;          // the PPD path the spooler reports
+    InstalledValues driverInstalled;  // what the driver answers
+    std::vector<ItemReport> documentItems;
+    std::vector<ColorChange> colorChanges;
+    LONG applyResult = 0;
+    std::vector<ItemReport> printerItems;
+    HRESULT profileResult = E_FAIL;
+    std::u16string profileName;
+    ULONG profileSize = 0;
+    FLONG profileFlags = 0;
+    ULONG lastRelease = 0;
+    LONG driverUiReferences = 0;  // the driver's own count after the release: 1 when the plug-in let go
+    HRESULT unloadAnswer = E_FAIL;
+};
+
+// Registers a printer for the PPD, runs one plug-in object through the
+// driver's calls (document sheet, printer sheet, colour changes, apply,
+// colour profile, release) and reports. False with a reason when the PPD
+// cannot be read, the printer cannot be registered or the object not made.
+bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostReport* report, std::string* error);
