@@ -194,8 +194,11 @@ void ParseDriverPpd(const std::string& bytes, DriverPpd* ppd) {
     const std::vector<Statement> statements = Statements(bytes);
     // The encoding decides every name, wherever in the file it stands.
     for (const Statement& statement : statements) {
-        if (Trim(statement.head) == "*LanguageEncoding") {
+        const std::string keyword = Trim(statement.head);
+        if (keyword == "*LanguageEncoding") {
             ppd->languageEncoding = statement.value;
+        } else if (keyword == "*ColorDevice") {
+            ppd->colorDevice = statement.value == "True";
         }
     }
     ppd->codePage = DriverPpdCodePage(ppd->languageEncoding);

@@ -20,7 +20,8 @@ struct DriverPpdFeature {
 
 struct DriverPpd {
     std::string languageEncoding;  // value of *LanguageEncoding; empty without one
-    UINT codePage;                 // what the translations are decoded with
+    UINT codePage = 0;             // what the translations are decoded with
+    bool colorDevice = false;      // *ColorDevice: True, which gives the driver its colour item
     std::vector<DriverPpdFeature> features;
 };
 
@@ -30,7 +31,7 @@ UINT DriverPpdCodePage(const std::string& languageEncoding);
 
 // Reads the whole file in binary. Line ends may be LF, CR LF or CR; quoted
 // values may span lines; *% comments and statements other than *OpenGroup,
-// *CloseGroup, *LanguageEncoding, *OpenUI, *CloseUI, *Default... and option
+// *CloseGroup, *LanguageEncoding, *ColorDevice, *OpenUI, *CloseUI, *Default... and option
 // lines are passed over. Hexadecimal escapes (<hh hh>) are decoded in
 // translations before the bytes are read in the file's code page.
 void ParseDriverPpd(const std::string& bytes, DriverPpd* ppd);

@@ -132,7 +132,7 @@ HRESULT DriverSession::SecondCall(DWORD mode, HANDLE printer, SheetItems* items)
 
 LONG DriverSession::Callback(WORD reason, size_t item) {
     if (documentParam.OEMCUIPCallback == nullptr || documentItems == nullptr) {
-        return -1;
+        return kNoCallback;
     }
     // The sheet's array, as it stands now.
     documentParam.pDrvOptItems = documentItems->Items();
@@ -159,7 +159,7 @@ LONG DriverSession::ChangeSelection(size_t item, LONG sel) {
 ColorChange DriverSession::ChangeColor(LONG sel) {
     ColorChange change;
     change.selection = sel;
-    change.result = -1;
+    change.result = kNoCallback;
     change.renderingItem = documentItems != nullptr ? documentItems->FindKeyword("*KXRendering") : -1;
     const size_t before = driverUi.updates.size();
     const int color = documentItems != nullptr ? documentItems->FindPublic(DMPUB_COLOR) : -1;

@@ -20,7 +20,7 @@ struct ColorChange {
         DWORD flags;
     };
     LONG selection;     // the colour item's new Sel
-    LONG result;        // the callback's answer
+    LONG result;        // the callback's answer; DriverSession::kNoCallback without one
     int renderingItem;  // the item the driver built for "*KXRendering"; -1 without one
     LONG renderingSel;  // its Sel and Flags after the callback
     DWORD renderingFlags;
@@ -29,6 +29,8 @@ struct ColorChange {
 
 class DriverSession {
   public:
+    static constexpr LONG kNoCallback = -1;
+
     // heapMaximum 0 gives the driver a growable heap; otherwise a fixed one of
     // that many bytes, which tests can exhaust.
     explicit DriverSession(const PluginBinary& binary, SIZE_T heapMaximum = 0);
@@ -68,7 +70,7 @@ class DriverSession {
 
     // The document sheet's registered callback, as the sheet calls it: with
     // a CPSUICBPARAM for reason and item, and the second call's parameter
-    // block. -1 when no callback was registered.
+    // block. kNoCallback when none was registered.
     LONG Callback(WORD reason, size_t item);
     // The user picks sel in item: Sel changes, then the callback runs.
     LONG ChangeSelection(size_t item, LONG sel);

@@ -1,5 +1,6 @@
 #include "host/driver/host_run.h"
 
+#include "host/common/text.h"
 #include "host/driver/printer_registration.h"
 #include "host/driver/sheet_builder.h"
 
@@ -10,6 +11,9 @@ ItemReport ReportItem(const SheetItems& items, size_t index) {
     ItemReport report;
     report.name = items.Name(index);
     report.keyword = items.Keyword(index);
+    for (const std::u16string& option : items.OptionNames(index)) {
+        report.options.push_back(Utf16ToUtf8(option));
+    }
     report.level = item.Level;
     report.dmPubId = item.DMPubID;
     report.itemCode = item.UserItemID;
@@ -72,8 +76,9 @@ bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostRepo
         report->printerItems.push_back(ReportItem(printerItems, i));
     }
 
-    for (LONG sel : options.colorChanges) {
-        report->colorChanges.push_back(session.ChangeColor(sel));
+    report->colorItem = documentItems.FindPublic(DMPUB_COLOR);
+    for (size_t i = 0; report->colorItem >= 0 && i < options.colorChanges.size(); ++i) {
+        report->colorChanges.push_back(session.ChangeColor(options.colorChanges[i]));
     }
     report->applyResult = session.Callback(CPSUICB_REASON_APPLYNOW, 0);
 

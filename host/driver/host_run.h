@@ -10,18 +10,19 @@
 #include "host/driver/driver_session.h"
 
 struct HostRunOptions {
-    std::string ppdPath;        // narrow CRT path
-    InstalledValues installed;  // over the PPD's defaults of the "InstallableOptions" group
-    LONG colorSelection = -1;   // the colour item's first Sel; -1 for the PPD default
-    std::vector<LONG> colorChanges{0, 1, 0};
+    std::string ppdPath;                      // narrow CRT path
+    InstalledValues installed;                // over the PPD's defaults of the "InstallableOptions" group
+    LONG colorSelection = -1;                 // the colour item's first Sel; -1 for the driver's default
+    std::vector<LONG> colorChanges{0, 1, 0};  // made only on a sheet with a colour item
     // Called after the document sheet's two calls with the user data the
     // plug-in registered, while the object still holds it.
     std::function<void(PVOID userData)> afterDocumentSheet;
 };
 
 struct ItemReport {
-    std::string name;     // as SheetItems::Name gives it
-    std::string keyword;  // the PPD feature behind it; empty for the driver's own items
+    std::string name;                  // as SheetItems::Name gives it
+    std::string keyword;               // the PPD feature behind it; empty for the driver's own items
+    std::vector<std::string> options;  // the names of its options, in the order built (UTF-8)
     BYTE level;
     BYTE dmPubId;
     BYTE itemCode;  // UserItemID
@@ -36,8 +37,9 @@ struct HostReport {
     std::u16string dataFile;          // the PPD path the spooler reports
     InstalledValues driverInstalled;  // what the driver answers
     std::vector<ItemReport> documentItems;
+    int colorItem = -1;  // index of the document sheet's colour item; -1 without one
     std::vector<ColorChange> colorChanges;
-    LONG applyResult = 0;
+    LONG applyResult = DriverSession::kNoCallback;
     std::vector<ItemReport> printerItems;
     HRESULT profileResult = E_FAIL;
     std::u16string profileName;

@@ -11,7 +11,7 @@ struct PublicFeature {
 
 const PublicFeature kPublicFeatures[] = {
     {"*PageSize", DMPUB_FORMNAME}, {"*InputSlot", DMPUB_DEFSOURCE},     {"*MediaType", DMPUB_MEDIATYPE},
-    {"*Duplex", DMPUB_DUPLEX},     {"*Resolution", DMPUB_PRINTQUALITY}, {"*ColorModel", DMPUB_COLOR},
+    {"*Duplex", DMPUB_DUPLEX},     {"*Resolution", DMPUB_PRINTQUALITY},
 };
 
 std::vector<std::u16string> Texts(std::initializer_list<const char*> texts) {
@@ -45,6 +45,11 @@ void AddFeature(const DriverPpdFeature& feature, BYTE level, BYTE dmPubId, LONG 
 
 }  // namespace
 
+const std::vector<std::u16string>& ColorItemOptionNames() {
+    static const std::vector<std::u16string> names = Texts({kColorItemOptions[0], kColorItemOptions[1]});
+    return names;
+}
+
 BYTE DriverPublicItemId(const std::string& keyword) {
     for (const PublicFeature& feature : kPublicFeatures) {
         if (keyword == feature.keyword) {
@@ -59,20 +64,20 @@ void BuildDocumentSheet(const DriverPpd& ppd, const SheetOptions& options, Sheet
     items->AddResource(1, kNamePaperOutput, {}, 0);
     for (const DriverPpdFeature& feature : ppd.features) {
         const BYTE id = DriverPublicItemId(feature.keyword);
-        if (id != DMPUB_NONE && id != DMPUB_PRINTQUALITY && id != DMPUB_COLOR) {
+        if (id != DMPUB_NONE && id != DMPUB_PRINTQUALITY) {
             AddFeature(feature, 2, id, SelectionOf(feature, options), items);
         }
     }
     items->AddResource(2, kNameCopyCount, {}, 1, DMPUB_COPIES_COLLATE);
     items->AddResource(1, kNameGraphic, {}, 0);
     for (const DriverPpdFeature& feature : ppd.features) {
-        const BYTE id = DriverPublicItemId(feature.keyword);
-        if (id == DMPUB_PRINTQUALITY) {
-            AddFeature(feature, 2, id, SelectionOf(feature, options), items);
-        } else if (id == DMPUB_COLOR) {
-            const LONG sel = options.colorSelection >= 0 ? options.colorSelection : SelectionOf(feature, options);
-            AddFeature(feature, 2, id, sel, items);
+        if (DriverPublicItemId(feature.keyword) == DMPUB_PRINTQUALITY) {
+            AddFeature(feature, 2, DMPUB_PRINTQUALITY, SelectionOf(feature, options), items);
         }
+    }
+    if (ppd.colorDevice) {
+        const LONG sel = options.colorSelection >= 0 ? options.colorSelection : kColorSelectionColor;
+        items->AddResource(2, kNameColor, ColorItemOptionNames(), sel, DMPUB_COLOR, TVOT_2STATES);
     }
     items->AddResource(1, kNameDocumentOptions, {}, 0);
     items->AddResource(2, kNamePrinterFeatures, {}, 0);

@@ -10,23 +10,29 @@
 #include "host/driver/sheet_items.h"
 
 struct SheetOptions {
-    // Sel of the colour item; -1 for the index of the colour feature's default.
+    // Sel of the colour item; -1 for the driver's default, colour.
     LONG colorSelection = -1;
     // Installed values (feature without '*', option keyword) for the Sel of
     // the installable features' items; others show their PPD default.
     std::vector<std::pair<std::string, std::string>> installed;
 };
 
-// PPD features the driver shows as public devmode items, and the one it
-// shows as the colour item.
+// PPD features the driver shows as public devmode items.
 BYTE DriverPublicItemId(const std::string& keyword);
-constexpr const char* kColorFeatureKeyword = "*ColorModel";
+
+// The driver's own colour item, whatever colour features the PPD lists: two
+// states, 0 monochrome and 1 colour, as the plug-in's callback takes them.
+constexpr const char* kColorItemOptions[] = {"Grayscale", "Color"};
+constexpr LONG kColorSelectionGrayscale = 0;
+constexpr LONG kColorSelectionColor = 1;
+const std::vector<std::u16string>& ColorItemOptionNames();  // kColorItemOptions in UTF-16
 
 // The document sheet: a root and three sections named by string IDs; the
-// public features with their DMPubIDs under "Paper/Output" and "Graphic"
-// (the colour feature as the DMPUB_COLOR item there); every other feature,
-// in file order, under "Printer Features". Feature items are named by their
-// translation and select their default option.
+// public features with their DMPubIDs under "Paper/Output" and "Graphic",
+// where a PPD that says *ColorDevice: True also gets the colour item
+// (DMPUB_COLOR, named by string ID); every other feature, *ColorModel
+// among them, in file order under "Printer Features". Feature items are
+// named by their translation and select their default option.
 void BuildDocumentSheet(const DriverPpd& ppd, const SheetOptions& options, SheetItems* items);
 
 // The printer sheet: "Device Settings" with the form-to-tray table (one item

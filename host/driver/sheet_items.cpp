@@ -17,6 +17,7 @@ const DriverString kDriverStrings[] = {
     {kNamePaperOutput, "Paper/Output"},
     {kNameCopyCount, "Copy Count"},
     {kNameGraphic, "Graphic"},
+    {kNameColor, "Color"},
     {kNameDocumentOptions, "Document Options"},
     {kNamePrinterFeatures, "Printer Features"},
     {kNameDeviceSettings, "Device Settings"},
@@ -39,7 +40,7 @@ const char* DriverStringText(WORD id) {
     return nullptr;
 }
 
-size_t SheetItems::Add(BYTE level, LPWSTR name, std::unique_ptr<Entry> entry, LONG sel, BYTE dmPubId) {
+size_t SheetItems::Add(BYTE level, LPWSTR name, std::unique_ptr<Entry> entry, LONG sel, BYTE dmPubId, BYTE optType) {
     Entry& e = *entry;
     e.params.resize(e.optionNames.size());
     for (size_t i = 0; i < e.params.size(); ++i) {
@@ -50,7 +51,7 @@ size_t SheetItems::Add(BYTE level, LPWSTR name, std::unique_ptr<Entry> entry, LO
     }
     memset(&e.type, 0, sizeof(e.type));
     e.type.cbSize = sizeof(OPTTYPE);
-    e.type.Type = TVOT_LISTBOX;
+    e.type.Type = optType;
     e.type.Count = static_cast<WORD>(e.params.size());
     e.type.pOptParam = e.params.empty() ? nullptr : e.params.data();
 
@@ -75,14 +76,15 @@ size_t SheetItems::AddNamed(BYTE level, const std::u16string& name, const std::v
     entry->optionNames = options;
     // The name's buffer moves with the entry's heap block, not with the vector.
     LPWSTR text = reinterpret_cast<LPWSTR>(&entry->name[0]);
-    return Add(level, text, std::move(entry), sel, dmPubId);
+    return Add(level, text, std::move(entry), sel, dmPubId, TVOT_LISTBOX);
 }
 
 size_t SheetItems::AddResource(BYTE level, WORD nameId, const std::vector<std::u16string>& options, LONG sel,
-                               BYTE dmPubId) {
+                               BYTE dmPubId, BYTE optType) {
     std::unique_ptr<Entry> entry = std::make_unique<Entry>();
     entry->optionNames = options;
-    return Add(level, reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(nameId)), std::move(entry), sel, dmPubId);
+    return Add(level, reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(nameId)), std::move(entry), sel, dmPubId,
+               optType);
 }
 
 void SheetItems::Move(size_t from, size_t to) {

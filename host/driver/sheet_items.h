@@ -17,6 +17,7 @@ enum : WORD {
     kNamePaperOutput = 64701,
     kNameCopyCount = 64702,
     kNameGraphic = 64703,
+    kNameColor = 64706,  // the driver's own colour item (DMPUB_COLOR)
     kNameDocumentOptions = 64704,
     kNamePrinterFeatures = 64705,
     kNameDeviceSettings = 64790,
@@ -38,13 +39,14 @@ class SheetItems {
     SheetItems& operator=(const SheetItems&) = delete;
 
     // Appends an item named by text (kept here) or by a string ID, with one
-    // OPTPARAM per option name (no OPTTYPE when there are none). keyword is
-    // the PPD feature the item stands for, empty for the driver's own items.
-    // Returns the item's index.
+    // OPTPARAM per option name (no OPTTYPE when there are none) in a list
+    // box, or in an OPTTYPE of type optType. keyword is the PPD feature the
+    // item stands for, empty for the driver's own items. Returns the item's
+    // index.
     size_t AddNamed(BYTE level, const std::u16string& name, const std::vector<std::u16string>& options, LONG sel,
                     BYTE dmPubId = DMPUB_NONE, const std::string& keyword = std::string());
     size_t AddResource(BYTE level, WORD nameId, const std::vector<std::u16string>& options, LONG sel,
-                       BYTE dmPubId = DMPUB_NONE);
+                       BYTE dmPubId = DMPUB_NONE, BYTE optType = TVOT_LISTBOX);
 
     // Moves item from to position to, the items between shifting by one.
     void Move(size_t from, size_t to);
@@ -62,6 +64,8 @@ class SheetItems {
     // driver's text for its string ID followed by the ID in brackets.
     std::string Name(size_t index) const;
     const std::string& Keyword(size_t index) const { return entries[index]->keyword; }
+    // The names of its options, in the order built.
+    const std::vector<std::u16string>& OptionNames(size_t index) const { return entries[index]->optionNames; }
 
     // Index of the first item standing for that PPD feature, or of the first
     // item with that DMPubID; -1 when there is none.
@@ -76,7 +80,7 @@ class SheetItems {
         std::vector<OPTPARAM> params;
         OPTTYPE type;
     };
-    size_t Add(BYTE level, LPWSTR name, std::unique_ptr<Entry> entry, LONG sel, BYTE dmPubId);
+    size_t Add(BYTE level, LPWSTR name, std::unique_ptr<Entry> entry, LONG sel, BYTE dmPubId, BYTE optType);
 
     std::vector<std::unique_ptr<Entry>> entries;  // entries[i] belongs to items[i]
     std::vector<OPTITEM> items;

@@ -97,9 +97,15 @@ std::string CallbackActionName(LONG action) {
             return "CPSUICB_ACTION_NO_APPLY_EXIT";
         case CPSUICB_ACTION_ITEMS_APPLIED:
             return "CPSUICB_ACTION_ITEMS_APPLIED";
-        case -1:
-            return "no callback";
         default:
             return std::to_string(static_cast<long>(action));
     }
+}
+
+std::string ColorOptionName(const HostReport& host, LONG selection) {
+    if (host.colorItem < 0 || selection < 0) {
+        return std::string();
+    }
+    const std::vector<std::string>& options = host.documentItems[static_cast<size_t>(host.colorItem)].options;
+    return static_cast<size_t>(selection) < options.size() ? options[static_cast<size_t>(selection)] : std::string();
 }

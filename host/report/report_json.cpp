@@ -55,6 +55,12 @@ void WriteItem(JsonWriter* json, const ItemReport& item) {
     json->IntMember("level", item.level);
     json->Member("name", item.name);
     json->Member("keyword", item.keyword);
+    json->Key("options");
+    json->BeginArray(true);
+    for (const std::string& option : item.options) {
+        json->String(option);
+    }
+    json->EndArray();
     json->IntMember("dmPubId", item.dmPubId);
     json->IntMember("itemCode", item.itemCode);
     json->IntMember("sel", item.sel);
@@ -125,14 +131,28 @@ void WriteDocumentSheet(JsonWriter* json, const ToolReport& report) {
     json->EndArray();
 }
 
+// The callback's answer and its name; both null when the plug-in
+// registered no callback.
+void WriteAction(JsonWriter* json, const char* key, const char* nameKey, LONG action) {
+    if (action == DriverSession::kNoCallback) {
+        json->Key(key);
+        json->Null();
+        json->Key(nameKey);
+        json->Null();
+        return;
+    }
+    json->IntMember(key, action);
+    json->Member(nameKey, CallbackActionName(action));
+}
+
 void WriteColorChanges(JsonWriter* json, const HostReport& host) {
     json->Key("colorChanges");
     json->BeginArray();
     for (const ColorChange& change : host.colorChanges) {
         json->BeginObject();
         json->IntMember("selection", change.selection);
-        json->IntMember("action", change.result);
-        json->Member("actionName", CallbackActionName(change.result));
+        json->Member("option", ColorOptionName(host, change.selection));
+        WriteAction(json, "action", "actionName", change.result);
         json->Key("rendering");
         if (change.renderingItem >= 0) {
             json->BeginObject(true);
@@ -159,8 +179,7 @@ void WriteColorChanges(JsonWriter* json, const HostReport& host) {
         json->EndObject();
     }
     json->EndArray();
-    json->IntMember("applyAction", host.applyResult);
-    json->Member("applyActionName", CallbackActionName(host.applyResult));
+    WriteAction(json, "applyAction", "applyActionName", host.applyResult);
 }
 
 void WriteEnd(JsonWriter* json, const HostReport& host) {

@@ -163,21 +163,23 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
     }
 }
 
+std::string CallbackAnswer(LONG action) {
+    return action == DriverSession::kNoCallback ? "no callback registered" : "callback " + CallbackActionName(action);
+}
+
 void AppendColorChanges(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
-    std::string colorItem = "none";
-    for (const ItemReport& item : host.documentItems) {
-        if (item.dmPubId == DMPUB_COLOR) {
-            colorItem = "\"" + item.name + "\"";
-            break;
-        }
+    if (host.colorItem < 0) {
+        Append(out, "\nColour changes\n  none: the PPD has no colour item (its *ColorDevice is not True)\n");
+    } else {
+        Append(out, "\nColour changes (colour item \"%s\")\n",
+               host.documentItems[static_cast<size_t>(host.colorItem)].name.c_str());
     }
-    Append(out, "\nColour changes (colour item %s)\n", colorItem.c_str());
     int step = 0;
     for (const ColorChange& change : host.colorChanges) {
         std::string line;
-        Append(&line, "  %d. sel %ld: callback %s", ++step, static_cast<long>(change.selection),
-               CallbackActionName(change.result).c_str());
+        Append(&line, "  %d. %s (sel %ld): %s", ++step, ColorOptionName(host, change.selection).c_str(),
+               static_cast<long>(change.selection), CallbackAnswer(change.result).c_str());
         if (change.renderingItem >= 0) {
             Append(&line, "; rendering item sel %ld, %s", static_cast<long>(change.renderingSel),
                    State(change.renderingFlags));
@@ -195,7 +197,7 @@ void AppendColorChanges(const ToolReport& report, std::string* out) {
         }
         *out += line + "\n";
     }
-    Append(out, "  apply: callback %s\n", CallbackActionName(host.applyResult).c_str());
+    Append(out, "  apply: %s\n", CallbackAnswer(host.applyResult).c_str());
 }
 
 void AppendPrinterSheet(const ToolReport& report, std::string* out) {

@@ -54,3 +54,5 @@ std::string FormatJsonReport(const ToolReport& report);
 
 // The callback's answer as its platform name.
 std::string CallbackActionName(LONG action);
+// The name of the colour item's option at selection; empty without one.
+std::string ColorOptionName(const HostReport& host, LONG selection);

@@ -1,5 +1,7 @@
 #include "host/tool/tool_options.h"
 
+#include <ctype.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include "host/driver/sheet_builder.h"
@@ -7,21 +9,32 @@
 namespace {
 
 const char kInstallableGroup[] = "InstallableOptions";
-constexpr size_t kMaxSelectionDigits = 6;  // no feature has a million options
 
-// A selection index: decimal digits only, so "-1", "1x" and "" are refused.
-bool ParseSelection(const std::string& text, LONG* value) {
-    if (text.empty() || text.size() > kMaxSelectionDigits) {
+// A colour selection: 0, 1 or an option's name in any case. *outOfRange
+// tells a number beyond the two options from text that is no selection.
+bool ParseColorSelection(const std::string& text, LONG* value, bool* outOfRange) {
+    *outOfRange = false;
+    for (LONG index = 0; index < 2; ++index) {
+        const char* name = kColorItemOptions[index];
+        bool same = text.size() == strlen(name);
+        for (size_t i = 0; same && i < text.size(); ++i) {
+            same = tolower(static_cast<unsigned char>(text[i])) == tolower(static_cast<unsigned char>(name[i]));
+        }
+        if (same) {
+            *value = index;
+            return true;
+        }
+    }
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
-    LONG number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        number = number * 10 + (c - '0');
+    const size_t digits = text.find_first_not_of('0');
+    const std::string number = digits == std::string::npos ? "0" : text.substr(digits);
+    if (number != "0" && number != "1") {
+        *outOfRange = true;
+        return false;
     }
-    *value = number;
+    *value = number == "1" ? kColorSelectionColor : kColorSelectionGrayscale;
     return true;
 }
 
@@ -44,22 +57,6 @@ bool TakeValue(const std::vector<std::string>& args, size_t* index, std::string*
         return false;
     }
     *value = args[++*index];
-    return true;
-}
-
-bool CheckSelection(const char* option, LONG selection, const DriverPpd& ppd, std::string* error) {
-    const int color = FindDriverPpdFeature(ppd, kColorFeatureKeyword);
-    if (color < 0) {
-        *error = std::string(option) + " " + std::to_string(selection) + ": the PPD has no colour item (" +
-                 kColorFeatureKeyword + ")";
-        return false;
-    }
-    const size_t count = ppd.features[static_cast<size_t>(color)].optionKeywords.size();
-    if (static_cast<size_t>(selection) >= count) {
-        *error = std::string(option) + " " + std::to_string(selection) + ": the colour item has " +
-                 std::to_string(count) + " options (0 to " + std::to_string(count == 0 ? 0 : count - 1) + ")";
-        return false;
-    }
     return true;
 }
 
@@ -100,11 +97,18 @@ bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* optio
                 return false;
             }
             LONG selection = 0;
-            if (!ParseSelection(value, &selection)) {
-                *error = arg + " " + value + ": expected an option index (0, 1, ...)";
+            bool outOfRange = false;
+            if (!ParseColorSelection(value, &selection, &outOfRange)) {
+                *error = arg + " " + value +
+                         (outOfRange ? ": the colour item has two options, 0 (Grayscale) and 1 (Color)"
+                                     : ": expected 0, 1, Grayscale or Color");
                 return false;
             }
             if (arg == "--color") {
+                if (options->colorSelection >= 0) {
+                    *error = "--color given twice (the colour item opens with one selection)";
+                    return false;
+                }
                 options->colorSelection = selection;
             } else {
                 options->colorChangesGiven = true;
@@ -145,13 +149,10 @@ bool ValidateToolOptions(const ToolOptions& options, const DriverPpd& ppd, std::
             return false;
         }
     }
-    if (options.colorSelection >= 0 && !CheckSelection("--color", options.colorSelection, ppd, error)) {
+    if (!ppd.colorDevice && (options.colorSelection >= 0 || options.colorChangesGiven)) {
+        *error = std::string(options.colorSelection >= 0 ? "--color" : "--change-color") +
+                 ": the PPD has no colour item (its *ColorDevice is not True)";
         return false;
-    }
-    for (LONG selection : options.colorChanges) {
-        if (!CheckSelection("--change-color", selection, ppd, error)) {
-            return false;
-        }
     }
     return true;
 }
@@ -191,10 +192,10 @@ void PrintToolUsage(FILE* out) {
         "\n"
         "  --installed FEATURE=OPTION  what the host answers for an installable option\n"
         "                              (repeatable; default: the PPD's defaults)\n"
-        "  --color N                   the colour item's selection when the document sheet\n"
-        "                              opens (default: the PPD's default option)\n"
-        "  --change-color N            the user picks option N of the colour item (repeatable;\n"
-        "                              default: 0, then 1, then 0)\n"
+        "  --color C                   the colour item's selection when the document sheet\n"
+        "                              opens: 0 or Grayscale, 1 or Color (default: Color)\n"
+        "  --change-color C            the user picks C in the colour item (repeatable;\n"
+        "                              default: Grayscale, then Color, then Grayscale)\n"
         "  --plugin PATH               the plug-in binary (default: the one beside this tool)\n"
         "  --json                      the report as one JSON document, the PPD model included\n"
         "  --check PPD...              check PPD files for what would change the plug-in's\n"

@@ -16,7 +16,7 @@ struct ToolOptions {
     std::string pluginPath;  // narrow, as given; empty for the plug-in beside the tool
     bool json = false;
     InstalledValues installed;  // feature without '*', option keyword, in the order given
-    LONG colorSelection = -1;   // -1: the PPD's default
+    LONG colorSelection = -1;   // -1: the driver's default
     bool colorChangesGiven = false;
     std::vector<LONG> colorChanges;  // when given, replace the host's default sequence
 };
@@ -25,8 +25,8 @@ struct ToolOptions {
 bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* options, std::string* error);
 
 // The installed values must name features of the "InstallableOptions" group
-// and their options; the colour selections must be options of the colour
-// item. False with a one-line reason.
+// and their options; colour selections need the colour item, which only a
+// PPD that says *ColorDevice: True has. False with a one-line reason.
 bool ValidateToolOptions(const ToolOptions& options, const DriverPpd& ppd, std::string* error);
 
 // The PPD must be a readable file, not a directory. False with a one-line

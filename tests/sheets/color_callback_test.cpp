@@ -121,9 +121,9 @@ TEST(ColorCallback, TwoTaggedItems_OnlyTheFirstFollows) {
 }
 
 TEST(ColorCallback, NoRenderingFeature_NothingChanges) {
-    // Only the colour feature: no item carries the rendering code.
+    // A colour device without the rendering feature: no item carries its code.
     TempPpd ppd(
-        "*PPD-Adobe: \"4.3\"\n*LanguageEncoding: ISOLatin1\n"
+        "*PPD-Adobe: \"4.3\"\n*LanguageEncoding: ISOLatin1\n*ColorDevice: True\n"
         "*OpenUI *ColorModel/Color Appearance: PickOne\n*DefaultColorModel: CMYK\n"
         "*ColorModel Gray/Grayscale: \"\"\n*ColorModel CMYK/Color: \"\"\n*CloseUI: *ColorModel\n"
         "*OpenUI *KXToner/Toner Save Mode: Boolean\n*DefaultKXToner: False\n"

@@ -33,6 +33,9 @@ def main():
         return status, out, err.decode("utf-8", "replace")
 
     sample = path(os.path.join(args.source, "samples", "kx-color-page.ppd"))
+
+    def corpus(name):
+        return path(os.path.join(args.source, "..", "shared", "corpus", "ppd", name))
     not_a_library = os.path.join(args.work, "not-a-library.dll")
     with open(not_a_library, "w") as f:
         f.write("plain text\n")
@@ -46,10 +49,14 @@ def main():
         ("feature not installable", [sample, "--installed", "PageSize=A4"]),
         ("--installed without =", [sample, "--installed", "KXTrayUnit"]),
         ("--installed without option", [sample, "--installed", "KXTrayUnit="]),
-        ("--color not a number", [sample, "--color", "mono"]),
+        ("--color not a selection", [sample, "--color", "mono"]),
         ("--color with a suffix", [sample, "--color", "1x"]),
         ("--change-color negative", [sample, "--change-color", "-1"]),
         ("--color beyond the options", [sample, "--color", "99"]),
+        ("--change-color far beyond the options", [sample, "--change-color", "99999999999"]),
+        ("--color twice", [sample, "--color", "0", "--color", "1"]),
+        ("--color without a colour item", [corpus("38-latin1-25f-1082c-inst.ppd"), "--color", "Color"]),
+        ("--change-color without a colour item", [corpus("39-latin1-25f-1082c-inst.ppd"), "--change-color", "0"]),
         ("option without its value", [sample, "--color"]),
         ("unknown option", [sample, "--verbose"]),
         ("two PPD files", [sample, sample]),
@@ -57,12 +64,16 @@ def main():
         ("plug-in not a library", [sample, "--plugin", path(not_a_library)]),
         ("plug-in without the exports", [sample, "--plugin", path(args.no_exports)]),
     ]
+    errors = {}
     for what, tool_args in bad:
         status, out, err = run(*tool_args)
         lines = err.splitlines()
+        errors[what] = err
         check(status == 2, what + ": exit status 2", status)
         check(out == b"", what + ": nothing on stdout", out[:200])
         check(len(lines) == 1 and lines[0].startswith("kxpsui-host: "), what + ": one line on stderr", repr(err))
+    for what in ["--color beyond the options", "--change-color far beyond the options"]:
+        check("two options, 0 (Grayscale) and 1 (Color)" in errors[what], what + ": the range", errors[what])
 
     status, out, err = run("--help")
     check(status == 0 and out.startswith(b"usage: kxpsui-host"), "--help", (status, out[:80]))

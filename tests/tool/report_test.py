@@ -97,13 +97,46 @@ def main():
         check({"keyword": "*KXTrayUnit", "value": tray_unit} in data["model"]["installables"],
               "the model stores " + tray_unit)
 
+    # Every item lists its option names as the host built them: the colour
+    # item its own two, a feature item the translations the plug-in read too.
+    for sheet in ["documentSheet", "printerSheet"]:
+        check(all(isinstance(item["options"], list) for item in data[sheet]), sheet + ": options listed")
+    color_items = [item for item in data["documentSheet"] if item["dmPubId"] == 6]
+    check(len(color_items) == 1 and color_items[0]["options"] == ["Grayscale", "Color"] and
+          color_items[0]["keyword"] == "", "the driver's own colour item", color_items)
+    for item in data["documentSheet"]:
+        if item["keyword"]:
+            translations = [option["translation"] for option in features[item["keyword"]]["options"]]
+            check(item["options"] == translations, "options of " + item["keyword"], (item["options"], translations))
+    color_model = [item for item in data["documentSheet"] if item["keyword"] == "*ColorModel"]
+    check(len(color_model) == 1 and color_model[0]["dmPubId"] == 0 and color_model[0]["level"] == 3,
+          "*ColorModel an ordinary item", color_model)
+
+    # The colour item means the same whatever order *ColorModel lists: the
+    # sample with CMYK first, opened on each option by index and by name.
+    with open(os.path.join(args.source, "samples", "kx-color-page.ppd"), "rb") as f:
+        sample_bytes = f.read()
+    gray = b'*ColorModel Gray/Grayscale: "<</ProcessColorModel /DeviceGray>>setpagedevice"\n'
+    cmyk_first = sample_bytes.replace(gray, b"").replace(b"*CloseUI: *ColorModel", gray + b"*CloseUI: *ColorModel")
+    check(cmyk_first != sample_bytes and gray in cmyk_first, "the sample with CMYK first")
+    cmyk_first_path = os.path.join(args.work, "cmyk-first.ppd")
+    with open(cmyk_first_path, "wb") as f:
+        f.write(cmyk_first)
+    for selection, enabled in [("0", False), ("Grayscale", False), ("1", True), ("Color", True)]:
+        data, _ = report(path(cmyk_first_path), "--color", selection)
+        rendering = [item for item in data["documentSheet"] if item["keyword"] == "*KXRendering"]
+        check(len(rendering) == 1 and rendering[0]["enabled"] == enabled,
+              "CMYK first, --color %s: rendering %s" % (selection, "enabled" if enabled else "disabled"), rendering)
+    os.remove(cmyk_first_path)
+
     # The rendering item follows the colour item.
     data, _ = report(sample, "--color", "0", "--change-color", "1", "--change-color", "0")
     sheet = data["documentSheet"]
     index = [i for i, item in enumerate(sheet) if item["keyword"] == "*KXRendering"][0]
     check(not sheet[index]["enabled"], "opened on monochrome: rendering disabled")
     changes = data["colorChanges"]
-    check([c["selection"] for c in changes] == [1, 0], "the changes asked for", changes)
+    check([(c["selection"], c["option"]) for c in changes] == [(1, "Color"), (0, "Grayscale")],
+          "the changes asked for, by option", changes)
     for change in changes:
         on = change["selection"] != 0
         told = change["hostTold"]
