@@ -28,6 +28,7 @@ DriverSession::DriverSession(const PluginBinary& binary, SIZE_T heapMaximum) : b
     memset(&documentParam, 0, sizeof(documentParam));
     memset(&printerParam, 0, sizeof(printerParam));
     memset(pluginItems, 0, sizeof(pluginItems));
+    memset(&lastCallback, 0, sizeof(lastCallback));
     heap = HeapCreate(0, 0, heapMaximum);
 }
 
@@ -131,29 +132,37 @@ HRESULT DriverSession::SecondCall(DWORD mode, HANDLE printer, SheetItems* items)
 }
 
 LONG DriverSession::Callback(WORD reason, size_t item) {
+    const bool onItem = documentItems != nullptr && item < documentItems->Count();
+    const LONG oldSel = reason == CPSUICB_REASON_APPLYNOW || !onItem ? -1 : documentItems->Item(item).Sel;
+    return SendCallback(reason, item, oldSel);
+}
+
+LONG DriverSession::SendCallback(WORD reason, size_t item, LONG oldSel) {
     if (documentParam.OEMCUIPCallback == nullptr || documentItems == nullptr) {
         return kNoCallback;
     }
     // The sheet's array, as it stands now.
     documentParam.pDrvOptItems = documentItems->Items();
     documentParam.cDrvOptItems = static_cast<DWORD>(documentItems->Count());
-    CPSUICBPARAM callback;
-    memset(&callback, 0, sizeof(callback));
-    callback.cbSize = sizeof(callback);
-    callback.Reason = reason;
-    callback.pOptItem = documentItems->Items();
-    callback.cOptItem = static_cast<WORD>(documentItems->Count());
-    callback.pCurItem = item < documentItems->Count() ? &documentItems->Item(item) : nullptr;
-    callback.OldSel = callback.pCurItem != nullptr ? callback.pCurItem->Sel : 0;
+    memset(&lastCallback, 0, sizeof(lastCallback));
+    lastCallback.cbSize = sizeof(lastCallback);
+    lastCallback.Reason = reason;
+    lastCallback.pOptItem = documentItems->Items();
+    lastCallback.cOptItem = static_cast<WORD>(documentItems->Count());
+    lastCallback.pCurItem = item < documentItems->Count() ? &documentItems->Item(item) : nullptr;
+    lastCallback.OldSel = oldSel;
+    // The plug-in gets a copy: what it does to the block is its own.
+    CPSUICBPARAM callback = lastCallback;
     return documentParam.OEMCUIPCallback(&callback, &documentParam);
 }
 
 LONG DriverSession::ChangeSelection(size_t item, LONG sel) {
     if (documentItems == nullptr || item >= documentItems->Count()) {
-        return -1;
+        return kNoCallback;
     }
+    const LONG previous = documentItems->Item(item).Sel;
     documentItems->Item(item).Sel = sel;
-    return Callback(CPSUICB_REASON_SEL_CHANGED, item);
+    return SendCallback(CPSUICB_REASON_SEL_CHANGED, item, previous);
 }
 
 ColorChange DriverSession::ChangeColor(LONG sel) {
@@ -182,12 +191,12 @@ ColorChange DriverSession::ChangeColor(LONG sel) {
     return change;
 }
 
-HRESULT DriverSession::QueryColorProfile(std::u16string* name, ULONG* size, FLONG* flags) {
+HRESULT DriverSession::QueryColorProfile(HANDLE printer, std::u16string* name, ULONG* size, FLONG* flags) {
     WCHAR profile[64];
     memset(profile, 0, sizeof(profile));
     *size = sizeof(profile);
     *flags = 0;
-    const HRESULT result = plugin->QueryColorProfile(nullptr, &uiObject, &publicDevmode,
+    const HRESULT result = plugin->QueryColorProfile(printer, &uiObject, &publicDevmode,
                                                      privateDevmode.empty() ? nullptr : privateDevmode.data(),
                                                      QCP_DEVICEPROFILE, profile, size, flags);
     profile[63] = 0;

@@ -69,11 +69,15 @@ class DriverSession {
     DWORD ReportedItems(DWORD mode) const { return mode == OEMCUIP_DOCPROP ? documentItemCount : printerItemCount; }
 
     // The document sheet's registered callback, as the sheet calls it: with
-    // a CPSUICBPARAM for reason and item, and the second call's parameter
-    // block. kNoCallback when none was registered.
+    // a CPSUICBPARAM for reason and item (OldSel -1 for Apply, else the
+    // item's Sel), and the second call's parameter block. kNoCallback when
+    // none was registered.
     LONG Callback(WORD reason, size_t item);
-    // The user picks sel in item: Sel changes, then the callback runs.
+    // The user picks sel in item: Sel changes, then the callback runs with
+    // the previous selection as OldSel.
     LONG ChangeSelection(size_t item, LONG sel);
+    // The CPSUICBPARAM of the last callback, as the driver filled it.
+    const CPSUICBPARAM& LastCallbackParam() const { return lastCallback; }
     // The same for the colour item, with what followed from it.
     ColorChange ChangeColor(LONG sel);
 
@@ -81,13 +85,15 @@ class DriverSession {
     // call, as the driver holds it (opaque to the driver). Null before.
     PVOID UserData() const { return documentParam.pOEMUserData; }
 
-    HRESULT QueryColorProfile(std::u16string* name, ULONG* size, FLONG* flags);
+    // The device profile for the printer the sheets were opened for.
+    HRESULT QueryColorProfile(HANDLE printer, std::u16string* name, ULONG* size, FLONG* flags);
     // The driver's release of the object; then DllCanUnloadNow.
     ULONG Release();
     HRESULT CanUnloadNow() const { return binary.canUnloadNow(); }
 
   private:
     void FillParam(DWORD mode, HANDLE printer, OEMCUIPPARAM* param);
+    LONG SendCallback(WORD reason, size_t item, LONG oldSel);
 
     const PluginBinary& binary;
     IPrintOemUI2* plugin = nullptr;
@@ -105,4 +111,5 @@ class DriverSession {
     DWORD printerItemCount = 0;
     SheetItems* documentItems = nullptr;  // borrowed from the caller for the callbacks
     OPTITEM pluginItems[1];               // handed over as pOEMOptItems; the plug-in adds none
+    CPSUICBPARAM lastCallback;
 };

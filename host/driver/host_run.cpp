@@ -83,7 +83,7 @@ bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostRepo
     report->applyResult = session.Callback(CPSUICB_REASON_APPLYNOW, 0);
 
     report->profileResult =
-        session.QueryColorProfile(&report->profileName, &report->profileSize, &report->profileFlags);
+        session.QueryColorProfile(printer.Handle(), &report->profileName, &report->profileSize, &report->profileFlags);
     report->lastRelease = session.Release();
     report->driverUiReferences = session.DriverUi().References();
     report->unloadAnswer = session.CanUnloadNow();

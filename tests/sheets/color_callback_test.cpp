@@ -38,10 +38,13 @@ TEST(ColorCallback, ColorChanges_RenderingItemFollowsAndDriverIsTold) {
     const size_t rendering = h.DocumentItem("*KXRendering");
     ASSERT_EQ(0x45, h.document.Item(rendering).UserItemID);
 
+    LONG previous = 1;
     for (LONG sel : {0, 1, 0, 0, 2, 1}) {
         SCOPED_TRACE(testing::Message() << "colour selection " << sel);
         const std::vector<OPTITEM> before = ItemsNow(h.document);
         const ColorChange change = h.session.ChangeColor(sel);
+        EXPECT_EQ(previous, h.session.LastCallbackParam().OldSel) << "the driver hands over the previous selection";
+        previous = sel;
         EXPECT_EQ(CPSUICB_ACTION_OPTIF_CHANGED, change.result);
         ASSERT_EQ(static_cast<int>(rendering), change.renderingItem);
         EXPECT_EQ(sel, change.renderingSel);
@@ -78,6 +81,7 @@ TEST(ColorCallback, ReasonsOtherThanSelectionChange_OnlyAnswer) {
         const LONG expected =
             reason == CPSUICB_REASON_APPLYNOW ? CPSUICB_ACTION_ITEMS_APPLIED : CPSUICB_ACTION_OPTIF_CHANGED;
         EXPECT_EQ(expected, h.session.Callback(reason, color));
+        EXPECT_EQ(reason == CPSUICB_REASON_APPLYNOW ? -1 : 0, h.session.LastCallbackParam().OldSel);
     }
     ExpectUnchanged(before, h.document);
     EXPECT_TRUE(h.session.DriverUi().updates.empty());
