@@ -28,6 +28,7 @@
 #include <wchar.h>
 
 #define KX_PLATFORM_WINDOWS 1
+#define KX_PATH_SEPARATOR '\\'
 // Command-line arguments arrive in the ANSI code page.
 #define KX_ARGV_CODEPAGE CP_ACP
 // Standard output writes the bytes it is given, with no CR added before LF.
@@ -43,6 +44,7 @@ inline void KxSetBinaryStdout() {
 #include "platform/linux/win_api.h"
 // clang-format on
 #define KX_PLATFORM_WINDOWS 0
+#define KX_PATH_SEPARATOR '/'
 #define KX_ARGV_CODEPAGE CP_UTF8
 inline void KxSetBinaryStdout() {}
 #endif
