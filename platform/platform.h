@@ -29,6 +29,8 @@
 
 #define KX_PLATFORM_WINDOWS 1
 #define KX_PATH_SEPARATOR '\\'
+// The spooler holds the printers that other processes added.
+#define KX_SHARED_SPOOLER 1
 // Command-line arguments arrive in the ANSI code page.
 #define KX_ARGV_CODEPAGE CP_ACP
 // Standard output writes the bytes it is given, with no CR added before LF.
@@ -45,6 +47,8 @@ inline void KxSetBinaryStdout() {
 // clang-format on
 #define KX_PLATFORM_WINDOWS 0
 #define KX_PATH_SEPARATOR '/'
+// The stand-in spooler lives and dies with its process.
+#define KX_SHARED_SPOOLER 0
 #define KX_ARGV_CODEPAGE CP_UTF8
 inline void KxSetBinaryStdout() {}
 #endif

@@ -1,6 +1,7 @@
 #include "host/driver/driver_ppd.h"
 
-#include <stdio.h>
+#include "host/common/files.h"
+#include "host/common/text.h"
 
 namespace {
 
@@ -242,21 +243,19 @@ void ParseDriverPpd(const std::string& bytes, DriverPpd* ppd) {
 }
 
 bool ReadDriverPpd(const std::string& path, DriverPpd* ppd, std::string* error) {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        *error = "cannot open " + path;
+    std::string bytes;
+    if (!ReadFileBytes(path, &bytes)) {
+        *error = "cannot read " + path;
         return false;
     }
+    ParseDriverPpd(bytes, ppd);
+    return true;
+}
+
+bool ReadDriverPpd(const std::u16string& path, DriverPpd* ppd, std::string* error) {
     std::string bytes;
-    char chunk[4096];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        bytes.append(chunk, count);
-    }
-    const bool failed = ferror(file) != 0;
-    fclose(file);
-    if (failed) {
-        *error = "cannot read " + path;
+    if (!ReadFileBytes(path, &bytes)) {
+        *error = "cannot read " + Utf16ToUtf8(path);
         return false;
     }
     ParseDriverPpd(bytes, ppd);

@@ -37,8 +37,9 @@ UINT DriverPpdCodePage(const std::string& languageEncoding);
 void ParseDriverPpd(const std::string& bytes, DriverPpd* ppd);
 
 // False with a one-line reason when the file cannot be read. The path is in
-// the C runtime's narrow encoding.
+// the C runtime's narrow encoding, or UTF-16 as the spooler names it.
 bool ReadDriverPpd(const std::string& path, DriverPpd* ppd, std::string* error);
+bool ReadDriverPpd(const std::u16string& path, DriverPpd* ppd, std::string* error);
 
 // The index of the feature with that keyword, or -1.
 int FindDriverPpdFeature(const DriverPpd& ppd, const std::string& keyword);

@@ -1,7 +1,6 @@
 #include "host/driver/host_run.h"
 
 #include "host/common/text.h"
-#include "host/driver/printer_registration.h"
 #include "host/driver/sheet_builder.h"
 
 namespace {
@@ -24,18 +23,9 @@ ItemReport ReportItem(const SheetItems& items, size_t index) {
 
 }  // namespace
 
-bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostReport* report, std::string* error) {
+bool RunHost(const PluginBinary& binary, HANDLE printer, const DriverPpd& ppd, const HostRunOptions& options,
+             HostReport* report, std::string* error) {
     *report = HostReport();
-    DriverPpd ppd;
-    if (!ReadDriverPpd(options.ppdPath, &ppd, error)) {
-        return false;
-    }
-    HostPrinter printer;
-    if (!printer.Add(options.ppdPath, error)) {
-        return false;
-    }
-    report->dataFile = printer.DataFile();
-
     DriverSession session(binary);
     // The driver answers the PPD's defaults until told otherwise.
     for (const DriverPpdFeature& feature : ppd.features) {
@@ -58,9 +48,9 @@ bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostRepo
     sheetOptions.colorSelection = options.colorSelection;
     sheetOptions.installed = session.DriverUi().Installed();
     SheetItems documentItems;
-    session.FirstCall(OEMCUIP_DOCPROP, printer.Handle());
+    session.FirstCall(OEMCUIP_DOCPROP, printer);
     BuildDocumentSheet(ppd, sheetOptions, &documentItems);
-    session.SecondCall(OEMCUIP_DOCPROP, printer.Handle(), &documentItems);
+    session.SecondCall(OEMCUIP_DOCPROP, printer, &documentItems);
     for (size_t i = 0; i < documentItems.Count(); ++i) {
         report->documentItems.push_back(ReportItem(documentItems, i));
     }
@@ -69,9 +59,9 @@ bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostRepo
     }
 
     SheetItems printerItems;
-    session.FirstCall(OEMCUIP_PRNPROP, printer.Handle());
+    session.FirstCall(OEMCUIP_PRNPROP, printer);
     BuildPrinterSheet(ppd, sheetOptions, &printerItems);
-    session.SecondCall(OEMCUIP_PRNPROP, printer.Handle(), &printerItems);
+    session.SecondCall(OEMCUIP_PRNPROP, printer, &printerItems);
     for (size_t i = 0; i < printerItems.Count(); ++i) {
         report->printerItems.push_back(ReportItem(printerItems, i));
     }
@@ -83,7 +73,7 @@ bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostRepo
     report->applyResult = session.Callback(CPSUICB_REASON_APPLYNOW, 0);
 
     report->profileResult =
-        session.QueryColorProfile(printer.Handle(), &report->profileName, &report->profileSize, &report->profileFlags);
+        session.QueryColorProfile(printer, &report->profileName, &report->profileSize, &report->profileFlags);
     report->lastRelease = session.Release();
     report->driverUiReferences = session.DriverUi().References();
     report->unloadAnswer = session.CanUnloadNow();

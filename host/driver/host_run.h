@@ -10,7 +10,6 @@
 #include "host/driver/driver_session.h"
 
 struct HostRunOptions {
-    std::string ppdPath;                      // narrow CRT path
     InstalledValues installed;                // over the PPD's defaults of the "InstallableOptions" group
     LONG colorSelection = -1;                 // the colour item's first Sel; -1 for the driver's default
     std::vector<LONG> colorChanges{0, 1, 0};  // made only on a sheet with a colour item
@@ -34,7 +33,6 @@ struct HostReport {
     DWORD signature = 0;
     DWORD version = 0;
     DWORD devmodeSize = 0;
-    std::u16string dataFile;          // the PPD path the spooler reports
     InstalledValues driverInstalled;  // what the driver answers
     std::vector<ItemReport> documentItems;
     int colorItem = -1;  // index of the document sheet's colour item; -1 without one
@@ -50,8 +48,9 @@ struct HostReport {
     HRESULT unloadAnswer = E_FAIL;
 };
 
-// Registers a printer for the PPD, runs one plug-in object through the
-// driver's calls (document sheet, printer sheet, colour changes, apply,
-// colour profile, release) and reports. False with a reason when the PPD
-// cannot be read, the printer cannot be registered or the object not made.
-bool RunHost(const PluginBinary& binary, const HostRunOptions& options, HostReport* report, std::string* error);
+// Runs one plug-in object through the driver's calls for a printer whose
+// PPD the driver read as ppd (document sheet, printer sheet, colour
+// changes, apply, colour profile, release) and reports. False with a
+// reason when the object cannot be made or its first calls fail.
+bool RunHost(const PluginBinary& binary, HANDLE printer, const DriverPpd& ppd, const HostRunOptions& options,
+             HostReport* report, std::string* error);

@@ -1,7 +1,17 @@
 #include "host/driver/plugin_binary.h"
 
+#include <vector>
+
+#include "host/common/files.h"
 #include "host/common/result_names.h"
+#include "host/common/sha256.h"
 #include "host/common/text.h"
+
+namespace {
+
+constexpr DWORD kLongestPath = 32768;  // the platform's longest path, in UTF-16 units
+
+}  // namespace
 
 bool LoadPluginBinary(const std::u16string& path, PluginBinary* binary, std::string* error) {
     binary->module = LoadLibraryW(AsWide(path));
@@ -44,4 +54,25 @@ IPrintOemUI2* CreatePluginObject(const PluginBinary& binary, std::string* error)
         return nullptr;
     }
     return object;
+}
+
+bool HasIdentity(const PluginBinary& binary, const PluginIdentity& identity, std::string* reason) {
+    std::vector<WCHAR> path(kLongestPath);
+    const DWORD length = GetModuleFileNameW(binary.module, path.data(), kLongestPath);
+    std::string bytes;
+    if (length == 0 || length >= kLongestPath ||
+        !ReadFileBytes(std::u16string(reinterpret_cast<const char16_t*>(path.data()), length), &bytes)) {
+        *reason = "the plug-in's file cannot be read to tell which plug-in it is";
+        return false;
+    }
+    if (bytes.size() != identity.size) {
+        *reason = "not the plug-in built with this kxpsui-host (" + std::to_string(bytes.size()) + " bytes, not " +
+                  std::to_string(identity.size) + ")";
+        return false;
+    }
+    if (Sha256Hex(bytes.data(), bytes.size()) != identity.sha256) {
+        *reason = "not the plug-in built with this kxpsui-host (its SHA-256 differs)";
+        return false;
+    }
+    return true;
 }

@@ -1,158 +1,207 @@
 #include "host/driver/printer_registration.h"
 
-#include <stdio.h>
 #include <string.h>
 #include <time.h>
-#include <unistd.h>
 
+#include <vector>
+
+#include "host/common/files.h"
 #include "host/common/text.h"
 
 namespace {
 
-constexpr char kPathSeparator = KX_PLATFORM_WINDOWS ? '\\' : '/';
+// Wine 8 hands out a second printer of a name it already has; none of ours
+// is asked for more often than this.
+constexpr int kMaxPrintersOfOneName = 8;
 
-bool CopyFileBytes(const std::string& from, const std::string& to, std::string* error) {
-    FILE* in = fopen(from.c_str(), "rb");
-    if (in == nullptr) {
-        *error = "cannot open " + from;
-        return false;
-    }
-    FILE* out = fopen(to.c_str(), "wb");
-    if (out == nullptr) {
-        fclose(in);
-        *error = "cannot create " + to;
-        return false;
-    }
-    char chunk[4096];
-    size_t count;
-    bool ok = true;
-    while ((count = fread(chunk, 1, sizeof(chunk), in)) > 0) {
-        ok = ok && fwrite(chunk, 1, count, out) == count;
-    }
-    ok = ok && ferror(in) == 0;
-    fclose(in);
-    ok = fclose(out) == 0 && ok;
-    if (!ok) {
-        *error = "cannot copy " + from + " to " + to;
-    }
-    return ok;
+std::u16string FileNamePart(const std::u16string& path) {
+    const size_t separator = path.find_last_of(u"\\/");
+    return separator == std::u16string::npos ? path : path.substr(separator + 1);
 }
 
-bool WriteText(const std::string& path, const std::string& text) {
-    FILE* out = fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        return false;
+// The driver files the spooler's record of driverName names.
+std::vector<std::u16string> DriverFiles(const std::u16string& driverName) {
+    std::vector<std::u16string> files;
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrinterDriversW(nullptr, nullptr, 3, nullptr, 0, &needed, &count);
+    std::vector<BYTE> block(needed + sizeof(DRIVER_INFO_3W));
+    if (needed == 0 || !EnumPrinterDriversW(nullptr, nullptr, 3, block.data(), needed, &needed, &count)) {
+        return files;
     }
-    const bool written = fwrite(text.data(), 1, text.size(), out) == text.size();
-    return fclose(out) == 0 && written;
-}
-
-// A name no other registration uses, in this process or in another one
-// running against the same spooler.
-std::string UniqueTag() {
-    static unsigned counter = 0;
-    return std::to_string(static_cast<unsigned>(getpid())) + "_" +
-           std::to_string(static_cast<unsigned long>(time(nullptr))) + "_" + std::to_string(++counter);
+    const DRIVER_INFO_3W* records = reinterpret_cast<const DRIVER_INFO_3W*>(block.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (records[i].pName == nullptr || driverName != reinterpret_cast<const char16_t*>(records[i].pName)) {
+            continue;
+        }
+        for (const WCHAR* file : {records[i].pDriverPath, records[i].pDataFile, records[i].pConfigFile}) {
+            if (file != nullptr) {
+                files.push_back(reinterpret_cast<const char16_t*>(file));
+            }
+        }
+    }
+    return files;
 }
 
 }  // namespace
 
-bool HostPrinter::Add(const std::string& ppdPath, std::string* error, size_t dataFileNameLength) {
-    Remove();
-    char directory[1024];
-    if (getcwd(directory, sizeof(directory)) == nullptr) {
-        *error = "cannot get the working directory";
-        return false;
-    }
-    const std::string tag = UniqueTag();
-    std::string dataName = "kx_sheets_" + tag;
-    if (dataFileNameLength > dataName.size() + 4) {
-        dataName.append(dataFileNameLength - dataName.size() - 4, 'x');
-    }
-    dataName += ".ppd";
-    const std::string base = std::string(directory) + kPathSeparator;
-    const std::string dataPath = base + dataName;
-    const std::string driverPath = base + "kx_sheets_" + tag + "_drv.dll";
-    const std::string configPath = base + "kx_sheets_" + tag + "_ui.dll";
-    if (!CopyFileBytes(ppdPath, dataPath, error)) {
-        return false;
-    }
-    stagedFiles.push_back(dataPath);
-    // The spooler copies the driver's files too; they only have to exist.
-    if (!WriteText(driverPath, "driver " + tag) || !WriteText(configPath, "config " + tag)) {
-        *error = "cannot create the driver files in " + std::string(directory);
-        return false;
-    }
-    stagedFiles.push_back(driverPath);
-    stagedFiles.push_back(configPath);
+std::u16string NewRegistrationTag() {
+    static unsigned counter = 0;
+    return Utf8ToUtf16(Hex8(GetCurrentProcessId()) + "-" + Hex8(static_cast<unsigned>(time(nullptr))) + "-" +
+                       Hex8(++counter));
+}
 
-    std::u16string driverName = Utf8ToUtf16("KX Color Page Printer " + tag);
-    std::u16string wideData = ArgumentToUtf16(dataPath);
-    std::u16string wideDriver = ArgumentToUtf16(driverPath);
-    std::u16string wideConfig = ArgumentToUtf16(configPath);
+Registration RegistrationFor(const std::u16string& folder, const std::u16string& tag, size_t dataFileNameLength) {
+    Registration registration;
+    registration.folder = folder;
+    registration.printerName = u"kxpsui-host printer " + tag;
+    registration.driverName = u"kxpsui-host driver " + tag;
+    std::u16string data = u"kxpsui-host-" + tag;
+    if (dataFileNameLength > data.size() + 4) {
+        data.append(dataFileNameLength - data.size() - 4, u'x');
+    }
+    registration.dataFileName = data + u".ppd";
+    // The spooler copies the driver's files too; they only have to exist.
+    registration.driverFileName = u"kxpsui-host-" + tag + u"-drv.dll";
+    registration.configFileName = u"kxpsui-host-" + tag + u"-ui.dll";
+    return registration;
+}
+
+void RemoveRegistration(const Registration& registration) {
+    if (registration.printerName.empty() || registration.driverName.empty()) {
+        return;  // Wine deletes every driver for a null name
+    }
+    std::u16string printerName = registration.printerName;
+    HANDLE printer = nullptr;
+    for (int i = 0; i < kMaxPrintersOfOneName && OpenPrinterW(AsWide(&printerName), &printer, nullptr); ++i) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    const std::vector<std::u16string> copies = DriverFiles(registration.driverName);
+    std::u16string driverName = registration.driverName;
+    DeletePrinterDriverExW(nullptr, nullptr, AsWide(&driverName), 0, 0);
+    const std::u16string ours[] = {registration.dataFileName, registration.driverFileName, registration.configFileName};
+    for (const std::u16string& copy : copies) {
+        for (const std::u16string& name : ours) {
+            if (FileNamePart(copy) == name) {
+                DeleteFileW(AsWide(copy));
+            }
+        }
+    }
+    if (registration.folder.empty()) {
+        return;
+    }
+    for (const std::u16string& name : ours) {
+        DeleteFileW(AsWide(JoinPath(registration.folder, name)));
+    }
+}
+
+HANDLE AddRegistration(const std::string& ppdPath, const Registration& names, std::string* error) {
+    std::string bytes;
+    if (!ReadFileBytes(ppdPath, &bytes)) {
+        *error = "cannot read " + ppdPath;
+        return nullptr;
+    }
+    std::u16string dataPath = JoinPath(names.folder, names.dataFileName);
+    std::u16string driverPath = JoinPath(names.folder, names.driverFileName);
+    std::u16string configPath = JoinPath(names.folder, names.configFileName);
+    if (!WriteFileBytes(dataPath, bytes) || !WriteFileBytes(driverPath, "driver") ||
+        !WriteFileBytes(configPath, "config")) {
+        *error = "cannot stage the PPD in " + Utf16ToUtf8(names.folder);
+        return nullptr;
+    }
+
+    std::u16string driverName = names.driverName;
     DRIVER_INFO_3W driver;
     memset(&driver, 0, sizeof(driver));
     driver.cVersion = 3;
-    driver.pName = reinterpret_cast<LPWSTR>(&driverName[0]);
-    driver.pDriverPath = reinterpret_cast<LPWSTR>(&wideDriver[0]);
-    driver.pDataFile = reinterpret_cast<LPWSTR>(&wideData[0]);
-    driver.pConfigFile = reinterpret_cast<LPWSTR>(&wideConfig[0]);
+    driver.pName = AsWide(&driverName);
+    driver.pDriverPath = AsWide(&driverPath);
+    driver.pDataFile = AsWide(&dataPath);
+    driver.pConfigFile = AsWide(&configPath);
     if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<LPBYTE>(&driver),
                              APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY)) {
         *error = "AddPrinterDriverExW failed (error " + std::to_string(GetLastError()) + ")";
-        return false;
+        return nullptr;
     }
 
-    printerName = driverName;
+    std::u16string printerName = names.printerName;
     std::u16string port = u"FILE:";
     std::u16string processor = u"WinPrint";
     std::u16string datatype = u"RAW";
     PRINTER_INFO_2W printer;
     memset(&printer, 0, sizeof(printer));
-    printer.pPrinterName = reinterpret_cast<LPWSTR>(&printerName[0]);
-    printer.pPortName = reinterpret_cast<LPWSTR>(&port[0]);
-    printer.pDriverName = reinterpret_cast<LPWSTR>(&driverName[0]);
-    printer.pPrintProcessor = reinterpret_cast<LPWSTR>(&processor[0]);
-    printer.pDatatype = reinterpret_cast<LPWSTR>(&datatype[0]);
-    handle = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
+    printer.pPrinterName = AsWide(&printerName);
+    printer.pPortName = AsWide(&port);
+    printer.pDriverName = AsWide(&driverName);
+    printer.pPrintProcessor = AsWide(&processor);
+    printer.pDatatype = AsWide(&datatype);
+    const HANDLE handle = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
     if (handle == nullptr) {
         *error = "AddPrinterW failed (error " + std::to_string(GetLastError()) + ")";
+    }
+    return handle;
+}
+
+bool HostPrinter::Add(const std::string& ppdPath, std::string* error, size_t dataFileNameLength) {
+    Remove();
+    if (!ownFolder.Create("kxpsui-printer", error)) {
         return false;
     }
+    return Register(ppdPath, RegistrationFor(ownFolder.Path(), NewRegistrationTag(), dataFileNameLength), error);
+}
 
+bool HostPrinter::Add(const std::string& ppdPath, const Registration& names, std::string* error) {
+    Remove();
+    return Register(ppdPath, names, error);
+}
+
+bool HostPrinter::Register(const std::string& ppdPath, const Registration& names, std::string* error) {
+    registration = names;
+    registered = true;
+    printerName = names.printerName;
+    handle = AddRegistration(ppdPath, names, error);
+    return handle != nullptr && ReadDataFile(error);
+}
+
+bool HostPrinter::Open(const std::u16string& name, std::string* error) {
+    Remove();
+    printerName = name;
+    if (!OpenPrinterW(AsWide(&printerName), &handle, nullptr)) {
+        handle = nullptr;
+        *error = "no printer named \"" + Utf16ToUtf8(name) + "\" (OpenPrinterW error " +
+                 std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    return ReadDataFile(error);
+}
+
+bool HostPrinter::ReadDataFile(std::string* error) {
     DWORD size = 0;
     GetPrinterDriverW(handle, nullptr, 3, nullptr, 0, &size);
     std::vector<BYTE> block(size + sizeof(DRIVER_INFO_3W));
     if (size == 0 || !GetPrinterDriverW(handle, nullptr, 3, block.data(), size, &size)) {
         *error = "GetPrinterDriverW failed (error " + std::to_string(GetLastError()) + ")";
-        Remove();
         return false;
     }
     const DRIVER_INFO_3W* info = reinterpret_cast<const DRIVER_INFO_3W*>(block.data());
     dataFile = info->pDataFile != nullptr ? reinterpret_cast<const char16_t*>(info->pDataFile) : u"";
-    // The spooler's own copies go with the printer (the driver record stays).
-    for (const WCHAR* copy : {info->pDriverPath, info->pDataFile, info->pConfigFile}) {
-        if (copy != nullptr) {
-            spoolerFiles.push_back(reinterpret_cast<const char16_t*>(copy));
-        }
-    }
     return true;
 }
 
 void HostPrinter::Remove() {
     if (handle != nullptr) {
-        DeletePrinter(handle);
+        if (registered) {
+            DeletePrinter(handle);
+        }
         ClosePrinter(handle);
         handle = nullptr;
     }
-    for (const std::string& path : stagedFiles) {
-        remove(path.c_str());
+    if (registered) {
+        RemoveRegistration(registration);
+        registered = false;
     }
-    stagedFiles.clear();
-    for (const std::u16string& path : spoolerFiles) {
-        remove(Utf16ToArgument(path).c_str());
-    }
-    spoolerFiles.clear();
+    ownFolder.Remove();
     printerName.clear();
     dataFile.clear();
 }

@@ -64,25 +64,30 @@ ToolEnvironment CurrentEnvironment() {
     return environment;
 }
 
-bool CollectToolReport(const PluginBinary& binary, const std::string& pluginPath, const HostRunOptions& run,
-                       ToolReport* report, std::string* error) {
+bool CollectToolReport(const PluginBinary& binary, const std::string& unknownPlugin, HANDLE printer,
+                       const DriverPpd& ppd, const HostRunOptions& run, ToolReport* report, std::string* error) {
     *report = ToolReport();
-    report->ppdPath = run.ppdPath;
-    report->pluginPath = pluginPath;
     report->environment = CurrentEnvironment();
+    report->pluginKnown = unknownPlugin.empty();
+    report->modelUnavailable = unknownPlugin;
     if (!ProbeDevmode(binary, report, error)) {
         return false;
     }
     HostRunOptions withModel = run;
-    withModel.afterDocumentSheet = [report](PVOID userData) {
-        // The plug-in built with this host registers its PluginContext.
-        const PluginContext* context = static_cast<const PluginContext*>(userData);
-        report->documentRead = context != nullptr && context->document != nullptr;
-        report->pluginInstalled = PluginInstalledValues(context);
-        report->forbidden = PluginForbiddenOptions(context);
-        report->model = SnapshotModel(context);
-    };
-    return RunHost(binary, withModel, &report->host, error);
+    if (report->pluginKnown) {
+        withModel.afterDocumentSheet = [report](PVOID userData) {
+            // The plug-in built with this host registers its PluginContext.
+            const PluginContext* context = static_cast<const PluginContext*>(userData);
+            report->documentRead = context != nullptr && context->document != nullptr;
+            report->pluginInstalled = PluginInstalledValues(context);
+            report->forbidden = PluginForbiddenOptions(context);
+            report->model = SnapshotModel(context);
+            if (!report->documentRead) {
+                report->modelUnavailable = "the plug-in holds no model of the PPD";
+            }
+        };
+    }
+    return RunHost(binary, printer, ppd, withModel, &report->host, error);
 }
 
 std::string CallbackActionName(LONG action) {
@@ -108,4 +113,18 @@ std::string ColorOptionName(const HostReport& host, LONG selection) {
     }
     const std::vector<std::string>& options = host.documentItems[static_cast<size_t>(host.colorItem)].options;
     return static_cast<size_t>(selection) < options.size() ? options[static_cast<size_t>(selection)] : std::string();
+}
+
+std::string AnsiToUtf8(const std::string& bytes) {
+    if (bytes.empty()) {
+        return std::string();
+    }
+    const int size = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0) {
+        return std::string();
+    }
+    std::u16string wide(static_cast<size_t>(units), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, AsWide(&wide), units);
+    return Utf16ToUtf8(wide);
 }

@@ -19,22 +19,6 @@ std::string HexBytes(const std::vector<BYTE>& bytes) {
     return hex;
 }
 
-// ANSI bytes as the host exchanges them with the plug-in, read in the
-// system's code page as the plug-in reads them.
-std::string AnsiText(const std::string& bytes) {
-    if (bytes.empty()) {
-        return std::string();
-    }
-    const int size = static_cast<int>(bytes.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (units <= 0) {
-        return std::string();
-    }
-    std::u16string wide(static_cast<size_t>(units), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<LPWSTR>(&wide[0]), units);
-    return Utf16ToUtf8(wide);
-}
-
 void WideMember(JsonWriter* json, const char* name, const std::u16string& text) {
     json->Key(name);
     json->String(AsWide(text));
@@ -108,24 +92,33 @@ void WriteDocumentSheet(JsonWriter* json, const ToolReport& report) {
     json->BeginArray();
     for (const auto& value : host.driverInstalled) {
         json->BeginObject(true);
-        json->Member("keyword", "*" + AnsiText(value.first));
-        json->Member("option", AnsiText(value.second));
+        json->Member("keyword", "*" + AnsiToUtf8(value.first));
+        json->Member("option", AnsiToUtf8(value.second));
         json->EndObject();
     }
     json->EndArray();
 
-    json->BoolMember("documentRead", report.documentRead);
+    json->Key("documentRead");
+    if (report.pluginKnown) {
+        json->Bool(report.documentRead);
+    } else {
+        json->Null();
+    }
     json->Key("documentSheet");
     json->BeginArray();
     for (const ItemReport& item : host.documentItems) {
         WriteItem(json, item);
         json->Key("forbidden");
-        json->BeginArray(true);
-        const std::vector<std::string>* forbidden = ForbiddenFor(report, item.keyword);
-        for (size_t i = 0; forbidden != nullptr && i < forbidden->size(); ++i) {
-            json->String((*forbidden)[i]);
+        if (!report.model.present) {
+            json->Null();
+        } else {
+            json->BeginArray(true);
+            const std::vector<std::string>* forbidden = ForbiddenFor(report, item.keyword);
+            for (size_t i = 0; forbidden != nullptr && i < forbidden->size(); ++i) {
+                json->String((*forbidden)[i]);
+            }
+            json->EndArray();
         }
-        json->EndArray();
         json->EndObject();
     }
     json->EndArray();
@@ -277,6 +270,12 @@ std::string FormatJsonReport(const ToolReport& report) {
     JsonWriter json;
     json.BeginObject();
     json.Member("ppd", PathFileName(report.ppdPath));
+    json.Key("printer");
+    if (report.printerName.empty()) {
+        json.Null();
+    } else {
+        json.String(report.printerName);
+    }
     json.Key("environment");
     json.BeginObject(true);
     json.IntMember("ansiCodePage", report.environment.ansiCodePage);
@@ -288,6 +287,12 @@ std::string FormatJsonReport(const ToolReport& report) {
     WriteColorChanges(&json, report.host);
     WriteEnd(&json, report.host);
     WriteModel(&json, report.model);
+    json.Key("modelUnavailable");
+    if (report.modelUnavailable.empty()) {
+        json.Null();
+    } else {
+        json.String(report.modelUnavailable);
+    }
     json.EndObject();
     return json.Text();
 }

@@ -72,12 +72,18 @@ const char* State(DWORD flags) {
 void AppendHeader(const ToolReport& report, std::string* out) {
     const ToolEnvironment& environment = report.environment;
     Append(out, "kxpsui-host: %s\n", PathFileName(report.ppdPath).c_str());
-    Append(out, "  PPD: %s\n", report.ppdPath.c_str());
+    if (report.printerName.empty()) {
+        Append(out, "  PPD: %s\n", report.ppdPath.c_str());
+    } else {
+        Append(out, "  printer: %s (its PPD: %s)\n", report.printerName.c_str(), report.ppdPath.c_str());
+    }
     Append(out, "  plug-in: %s\n", report.pluginPath.c_str());
     Append(out, "  environment: ANSI code page %u, country %d, UI language %u (0x%04X)\n",
            static_cast<unsigned>(environment.ansiCodePage), environment.country,
            static_cast<unsigned>(environment.uiLanguage), static_cast<unsigned>(environment.uiLanguage));
-    Append(out, "  spooler data file: %s\n", Utf16ToUtf8(report.host.dataFile).c_str());
+    if (!report.modelUnavailable.empty()) {
+        Append(out, "  model: not read: %s\n", report.modelUnavailable.c_str());
+    }
 }
 
 void AppendDevmode(const ToolReport& report, std::string* out) {
@@ -111,14 +117,23 @@ void AppendInstalled(const ToolReport& report, std::string* out) {
     if (report.pluginInstalled.empty() && host.driverInstalled.empty()) {
         Append(out, "  none\n");
     }
-    for (const auto& stored : report.pluginInstalled) {
-        std::string answer = "(no answer)";
-        for (const auto& driver : host.driverInstalled) {
-            if ("*" + driver.first == stored.first) {
-                answer = driver.second;
-            }
+    const std::string unread = report.documentRead ? "(not stored)" : "(model not read)";
+    for (const auto& answer : host.driverInstalled) {
+        const std::string keyword = "*" + AnsiToUtf8(answer.first);
+        std::string stored = unread;
+        for (const auto& value : report.pluginInstalled) {
+            stored = value.first == keyword ? value.second : stored;
         }
-        Append(out, "  %s: %s -> %s\n", stored.first.c_str(), answer.c_str(), stored.second.c_str());
+        Append(out, "  %s: %s -> %s\n", keyword.c_str(), AnsiToUtf8(answer.second).c_str(), stored.c_str());
+    }
+    for (const auto& value : report.pluginInstalled) {
+        bool answered = false;
+        for (const auto& answer : host.driverInstalled) {
+            answered = answered || "*" + AnsiToUtf8(answer.first) == value.first;
+        }
+        if (!answered) {
+            Append(out, "  %s: (no answer) -> %s\n", value.first.c_str(), value.second.c_str());
+        }
     }
 }
 
@@ -133,7 +148,9 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
     Append(out, "\nDocument sheet (%u items, %u tagged, %u disabled)\n",
            static_cast<unsigned>(host.documentItems.size()), static_cast<unsigned>(tagged),
            static_cast<unsigned>(disabled));
-    if (!report.documentRead) {
+    if (!report.pluginKnown) {
+        Append(out, "  tags and flags as the plug-in left them; no forbidden options: its model is not read\n");
+    } else if (!report.documentRead) {
         Append(out, "  the plug-in holds no model of the PPD: nothing is tagged or marked\n");
     }
     std::vector<std::string> shown;

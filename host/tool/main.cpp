@@ -6,27 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "host/common/text.h"
 #include "host/ppd_check.h"
-#include "host/report/tool_report.h"
-#include "host/tool/tool_options.h"
+#include "host/tool/kx_plugin_identity.h"
+#include "host/tool/session_process.h"
 
 namespace {
-
-constexpr int kExitDone = 0;
-constexpr int kExitUnloadFailed = 1;
-constexpr int kExitBadInput = 2;
-
-int Fail(const std::string& message) {
-    fprintf(stderr, "kxpsui-host: %s\n", message.c_str());
-    return kExitBadInput;
-}
-
-// Both builds write the same bytes: UTF-8, LF line ends (stdout is binary).
-void WriteOut(const std::string& text) {
-    fwrite(text.data(), 1, text.size(), stdout);
-    fflush(stdout);
-}
 
 // The check over the whole command line, until it parses the line itself:
 // the PPD paths are every argument but --check.
@@ -43,50 +27,17 @@ int RunCheckCommand(const std::vector<std::string>& args, FILE* out, FILE* err) 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Both builds write the same bytes: UTF-8, LF line ends.
     KxSetBinaryStdout();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (!args.empty() && args[0] == kSessionArgument) {
+        const ToolBuild build = {KX_SAMPLE_PPD, KX_PLUGIN_FILE_NAME, {KX_BUILT_PLUGIN_SIZE, KX_BUILT_PLUGIN_SHA256}};
+        return RunSession(std::vector<std::string>(args.begin() + 1, args.end()), build);
+    }
     for (const std::string& arg : args) {
         if (arg == "--check") {
             return RunCheckCommand(args, stdout, stderr);
         }
     }
-    ToolOptions options;
-    std::string error;
-    if (!ParseToolArguments(args, &options, &error)) {
-        return Fail(error);
-    }
-    if (options.help) {
-        PrintToolUsage(stdout);
-        return kExitDone;
-    }
-
-    if (options.ppdPath.empty()) {
-        options.ppdPath = KX_SAMPLE_PPD;
-    }
-    if (options.pluginPath.empty()) {
-        options.pluginPath = KX_PLUGIN_FILE_NAME;  // the loader looks beside the tool first
-    }
-    DriverPpd ppd;
-    if (!CheckPpdPath(options.ppdPath, &error) || !ReadDriverPpd(options.ppdPath, &ppd, &error) ||
-        !ValidateToolOptions(options, ppd, &error)) {
-        return Fail(error);
-    }
-
-    PluginBinary binary;
-    if (!LoadPluginBinary(ArgumentToUtf16(options.pluginPath), &binary, &error)) {
-        return Fail(error);
-    }
-    HostRunOptions run;
-    run.ppdPath = options.ppdPath;
-    run.installed = options.installed;
-    run.colorSelection = options.colorSelection;
-    if (options.colorChangesGiven) {
-        run.colorChanges = options.colorChanges;
-    }
-    ToolReport report;
-    if (!CollectToolReport(binary, options.pluginPath, run, &report, &error)) {
-        return Fail(error);
-    }
-    WriteOut(options.json ? FormatJsonReport(report) : FormatTextReport(report));
-    return report.host.unloadAnswer == S_OK ? kExitDone : kExitUnloadFailed;
+    return RunReport(args);
 }

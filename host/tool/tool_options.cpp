@@ -81,6 +81,14 @@ bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* optio
                 *error = "--plugin needs a path";
                 return false;
             }
+        } else if (arg == "--printer") {
+            if (!TakeValue(args, &i, &options->printerName, error)) {
+                return false;
+            }
+            if (options->printerName.empty()) {
+                *error = "--printer needs a printer's name";
+                return false;
+            }
         } else if (arg == "--installed") {
             if (!TakeValue(args, &i, &value, error)) {
                 return false;
@@ -126,6 +134,11 @@ bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* optio
         } else {
             options->ppdPath = arg;
         }
+    }
+    if (!options->printerName.empty() && !options->ppdPath.empty()) {
+        *error = "--printer " + options->printerName + " and the PPD " + options->ppdPath +
+                 ": a printer's PPD is the one its driver names";
+        return false;
     }
     return true;
 }
@@ -185,10 +198,12 @@ bool CheckPpdPath(const std::string& path, std::string* error) {
 void PrintToolUsage(FILE* out) {
     fputs(
         "usage: kxpsui-host [PPD] [options]\n"
+        "       kxpsui-host --printer NAME [options]\n"
         "       kxpsui-host --check PPD...\n"
         "\n"
         "Runs the kxpsui plug-in through the calls the printer driver's UI core makes, for one\n"
-        "PPD (default: the project's sample PPD), and reports what the plug-in does.\n"
+        "PPD (default: the project's sample PPD) on a printer of its own that it removes again,\n"
+        "or for an installed printer, and reports what the plug-in does.\n"
         "\n"
         "  --installed FEATURE=OPTION  what the host answers for an installable option\n"
         "                              (repeatable; default: the PPD's defaults)\n"
@@ -196,13 +211,19 @@ void PrintToolUsage(FILE* out) {
         "                              opens: 0 or Grayscale, 1 or Color (default: Color)\n"
         "  --change-color C            the user picks C in the colour item (repeatable;\n"
         "                              default: Grayscale, then Color, then Grayscale)\n"
-        "  --plugin PATH               the plug-in binary (default: the one beside this tool)\n"
+        "  --printer NAME              an installed printer instead of a PPD: its PPD is the one\n"
+        "                              the spooler names, and nothing is added or deleted\n"
+        "                              (Windows and Wine only)\n"
+        "  --plugin PATH               the plug-in binary (default: the one beside this tool); the\n"
+        "                              model is read only from the one built with this tool\n"
         "  --json                      the report as one JSON document, the PPD model included\n"
         "  --check PPD...              check PPD files for what would change the plug-in's\n"
-        "                              behaviour; exit status 0 clean, 1 findings, 2 unreadable\n"
+        "                              behaviour (see its own exit statuses)\n"
         "\n"
         "Locale, ANSI code page and UI language come from the environment (LC_ALL).\n"
-        "Exit status: 0 done and the plug-in unloads cleanly, 1 it does not unload,\n"
-        "2 bad input (PPD, options or plug-in binary).\n",
+        "Exit status: 0 done and the plug-in unloads cleanly; 1 it does not unload; 2 bad input\n"
+        "(PPD, options, printer, or a plug-in that does not load or make its object); 3 the\n"
+        "plug-in's session ended abnormally (a fault); 130 interrupted (Ctrl-C). Whatever the\n"
+        "status, nothing of the run is left in the spooler or on disk.\n",
         out);
 }

@@ -12,8 +12,9 @@
 
 struct ToolOptions {
     bool help = false;
-    std::string ppdPath;     // narrow, as given; empty for the sample PPD
-    std::string pluginPath;  // narrow, as given; empty for the plug-in beside the tool
+    std::string ppdPath;      // narrow, as given; empty for the sample PPD
+    std::string printerName;  // --printer: an existing queue, whose PPD the spooler names
+    std::string pluginPath;   // narrow, as given; empty for the plug-in beside the tool
     bool json = false;
     InstalledValues installed;  // feature without '*', option keyword, in the order given
     LONG colorSelection = -1;   // -1: the driver's default

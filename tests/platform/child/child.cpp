@@ -1,9 +1,10 @@
 // The child the process checks start: what it does is its first argument.
 //   exit N          ends with exit code N
-//   filtered-fault  writes through a null pointer under a top-level filter
+//   filtered-fault  writes to an unmapped address under a top-level filter
 //                   that ends the process (without it Wine starts its
 //                   debugger)
 //   args FILE ...   writes each further argument to FILE, one per line
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -12,12 +13,16 @@
 
 namespace {
 
+// A fault the sanitizers do not take for a null pointer: the first page is
+// never mapped.
+volatile uintptr_t unmappedAddress = 16;  // volatile: no compiler sees through it
+
 LONG WINAPI EndTheProcess(PEXCEPTION_POINTERS) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-void WriteThroughNull() {
-    *static_cast<volatile int*>(nullptr) = 1;
+void WriteToUnmappedMemory() {
+    *reinterpret_cast<volatile int*>(unmappedAddress) = 1;
 }
 
 }  // namespace
@@ -29,7 +34,7 @@ int main(int argc, char** argv) {
     }
     if (strcmp(what, "filtered-fault") == 0) {
         SetUnhandledExceptionFilter(EndTheProcess);
-        WriteThroughNull();
+        WriteToUnmappedMemory();
     }
     if (strcmp(what, "args") == 0 && argc >= 3) {
         FILE* out = fopen(argv[2], "wb");
