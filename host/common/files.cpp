@@ -11,6 +11,13 @@ bool ReadAll(FILE* file, std::string* bytes) {
         return false;
     }
     bytes->clear();
+    // One block of the file's size, then whatever more it has grown by.
+    if (fseek(file, 0, SEEK_END) == 0) {
+        const long size = ftell(file);
+        bytes->resize(size > 0 ? static_cast<size_t>(size) : 0);
+        rewind(file);
+        bytes->resize(fread(&(*bytes)[0], 1, bytes->size(), file));
+    }
     char chunk[16384];
     size_t count;
     while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {

@@ -20,6 +20,15 @@ inline uint32_t Rotate(uint32_t value, int bits) {
     return (value >> bits) | (value << (32 - bits));
 }
 
+// One round: d and h take the new e and a.
+inline void Round(uint32_t a, uint32_t b, uint32_t c, uint32_t& d, uint32_t e, uint32_t f, uint32_t g, uint32_t& h,
+                  uint32_t constantAndWord) {
+    const uint32_t t1 = h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) + constantAndWord;
+    const uint32_t t2 = (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+    d += t1;
+    h = t1 + t2;
+}
+
 void Compress(uint32_t state[8], const unsigned char block[64]) {
     uint32_t w[64];
     for (int i = 0; i < 16; ++i) {
@@ -33,27 +42,22 @@ void Compress(uint32_t state[8], const unsigned char block[64]) {
     }
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
-    for (int i = 0; i < 64; ++i) {
-        const uint32_t t1 =
-            h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) + kRoundConstants[i] + w[i];
-        const uint32_t t2 = (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
+    // Eight rounds per pass, the working variables renamed from round to
+    // round instead of moved.
+    for (int i = 0; i < 64; i += 8) {
+        Round(a, b, c, d, e, f, g, h, kRoundConstants[i] + w[i]);
+        Round(h, a, b, c, d, e, f, g, kRoundConstants[i + 1] + w[i + 1]);
+        Round(g, h, a, b, c, d, e, f, kRoundConstants[i + 2] + w[i + 2]);
+        Round(f, g, h, a, b, c, d, e, kRoundConstants[i + 3] + w[i + 3]);
+        Round(e, f, g, h, a, b, c, d, kRoundConstants[i + 4] + w[i + 4]);
+        Round(d, e, f, g, h, a, b, c, kRoundConstants[i + 5] + w[i + 5]);
+        Round(c, d, e, f, g, h, a, b, kRoundConstants[i + 6] + w[i + 6]);
+        Round(b, c, d, e, f, g, h, a, kRoundConstants[i + 7] + w[i + 7]);
     }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-    state[4] += e;
-    state[5] += f;
-    state[6] += g;
-    state[7] += h;
+    const uint32_t v[8] = {a, b, c, d, e, f, g, h};
+    for (int i = 0; i < 8; ++i) {
+        state[i] += v[i];
+    }
 }
 
 }  // namespace
