@@ -145,7 +145,7 @@ int RunReport(const std::vector<std::string>& args) {
     }
     const std::u16string tag = NewRegistrationTag();
     DWORD exitCode = 0;
-    const bool ran = RunChild(folder.Name(), tag, args, &exitCode, &error);
+    const bool ran = !interrupted && RunChild(folder.Name(), tag, args, &exitCode, &error);
     // Whatever became of the child, nothing of the run stays.
     if (options.printerName.empty()) {
         RemoveRegistration(RegistrationFor(folder.Path(), tag));
