@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <vector>
+
 #include "host/common/text.h"
 
 namespace {
@@ -45,6 +47,16 @@ bool WriteFileBytes(const std::u16string& path, const std::string& bytes) {
     }
     const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && written;
+}
+
+std::u16string ModuleFileName(HMODULE module) {
+    constexpr DWORD kLongestPath = 32768;  // the platform's longest path, in UTF-16 units
+    std::vector<WCHAR> path(kLongestPath);
+    const DWORD length = GetModuleFileNameW(module, path.data(), kLongestPath);
+    if (length == 0 || length >= kLongestPath) {
+        return std::u16string();
+    }
+    return std::u16string(reinterpret_cast<const char16_t*>(path.data()), length);
 }
 
 std::string PathFileName(const std::string& path) {

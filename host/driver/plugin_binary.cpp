@@ -1,17 +1,9 @@
 #include "host/driver/plugin_binary.h"
 
-#include <vector>
-
 #include "host/common/files.h"
 #include "host/common/result_names.h"
 #include "host/common/sha256.h"
 #include "host/common/text.h"
-
-namespace {
-
-constexpr DWORD kLongestPath = 32768;  // the platform's longest path, in UTF-16 units
-
-}  // namespace
 
 bool LoadPluginBinary(const std::u16string& path, PluginBinary* binary, std::string* error) {
     binary->module = LoadLibraryW(AsWide(path));
@@ -57,11 +49,9 @@ IPrintOemUI2* CreatePluginObject(const PluginBinary& binary, std::string* error)
 }
 
 bool HasIdentity(const PluginBinary& binary, const PluginIdentity& identity, std::string* reason) {
-    std::vector<WCHAR> path(kLongestPath);
-    const DWORD length = GetModuleFileNameW(binary.module, path.data(), kLongestPath);
+    const std::u16string path = ModuleFileName(binary.module);
     std::string bytes;
-    if (length == 0 || length >= kLongestPath ||
-        !ReadFileBytes(std::u16string(reinterpret_cast<const char16_t*>(path.data()), length), &bytes)) {
+    if (path.empty() || !ReadFileBytes(path, &bytes)) {
         *reason = "the plug-in's file cannot be read to tell which plug-in it is";
         return false;
     }

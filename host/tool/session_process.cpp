@@ -18,8 +18,6 @@ namespace {
 const char16_t kReportFile[] = u"report";
 const char16_t kErrorFile[] = u"error";
 
-constexpr DWORD kLongestPath = 32768;  // the platform's longest path, in UTF-16 units
-
 // Ctrl-C reaches both processes: the child ends, the parent notes it and
 // goes on to remove what the child left.
 std::atomic<bool> interrupted(false);
@@ -72,13 +70,11 @@ std::string Describe(DWORD exitCode) {
 // code, or false when it cannot be started.
 bool RunChild(const std::u16string& folderName, const std::u16string& tag, const std::vector<std::string>& args,
               DWORD* exitCode, std::string* error) {
-    std::vector<WCHAR> program(kLongestPath);
-    const DWORD length = GetModuleFileNameW(nullptr, program.data(), kLongestPath);
-    if (length == 0 || length >= kLongestPath) {
+    const std::u16string self = ModuleFileName(nullptr);
+    if (self.empty()) {
         *error = "cannot find this program's own file (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    const std::u16string self(reinterpret_cast<const char16_t*>(program.data()), length);
     // The folder and the tag are ASCII names, whatever the code page.
     std::u16string line =
         Quoted(self) + u" " + Utf8ToUtf16(kSessionArgument) + u" " + Quoted(folderName) + u" " + Quoted(tag);
