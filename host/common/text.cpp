@@ -79,18 +79,22 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     return Utf16ToUtf8(AsWide(text));
 }
 
-std::u16string ArgumentToUtf16(const std::string& argument) {
-    if (argument.empty()) {
+std::u16string BytesToUtf16(const std::string& bytes, UINT codePage) {
+    if (bytes.empty()) {
         return std::u16string();
     }
-    const int size = static_cast<int>(argument.size());
-    const int units = MultiByteToWideChar(KX_ARGV_CODEPAGE, 0, argument.data(), size, nullptr, 0);
+    const int size = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
     if (units <= 0) {
         return std::u16string();
     }
     std::u16string wide(static_cast<size_t>(units), u'\0');
-    MultiByteToWideChar(KX_ARGV_CODEPAGE, 0, argument.data(), size, AsWide(&wide), units);
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, AsWide(&wide), units);
     return wide;
+}
+
+std::u16string ArgumentToUtf16(const std::string& argument) {
+    return BytesToUtf16(argument, KX_ARGV_CODEPAGE);
 }
 
 std::string Utf16ToArgument(const std::u16string& text) {

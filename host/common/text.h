@@ -12,6 +12,10 @@ std::u16string Utf8ToUtf16(const std::string& text);
 std::string Utf16ToUtf8(const WCHAR* text);  // zero-terminated; null gives ""
 std::string Utf16ToUtf8(const std::u16string& text);
 
+// Bytes read in a code page (CP_ACP, CP_UTF8, 1252, ...); "" when the code
+// page cannot read them.
+std::u16string BytesToUtf16(const std::string& bytes, UINT codePage);
+
 // The narrow encoding of arguments and CRT paths: the ANSI code page on
 // Windows, UTF-8 on Linux.
 std::u16string ArgumentToUtf16(const std::string& argument);

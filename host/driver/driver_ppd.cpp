@@ -77,12 +77,8 @@ std::string DecodeHex(const std::string& text) {
 }
 
 std::u16string Decode(const std::string& bytes, UINT codePage) {
-    if (bytes.empty()) {
-        return std::u16string();
-    }
-    const int size = static_cast<int>(bytes.size());
-    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    if (units <= 0) {
+    const std::u16string text = BytesToUtf16(bytes, codePage);
+    if (text.empty() && !bytes.empty()) {
         // Bytes the code page cannot read stay visible, one unit each.
         std::u16string raw;
         for (char c : bytes) {
@@ -90,8 +86,6 @@ std::u16string Decode(const std::string& bytes, UINT codePage) {
         }
         return raw;
     }
-    std::u16string text(static_cast<size_t>(units), u'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), size, reinterpret_cast<LPWSTR>(&text[0]), units);
     return text;
 }
 

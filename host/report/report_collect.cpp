@@ -116,15 +116,5 @@ std::string ColorOptionName(const HostReport& host, LONG selection) {
 }
 
 std::string AnsiToUtf8(const std::string& bytes) {
-    if (bytes.empty()) {
-        return std::string();
-    }
-    const int size = static_cast<int>(bytes.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (units <= 0) {
-        return std::string();
-    }
-    std::u16string wide(static_cast<size_t>(units), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, AsWide(&wide), units);
-    return Utf16ToUtf8(wide);
+    return Utf16ToUtf8(BytesToUtf16(bytes, CP_ACP));
 }
