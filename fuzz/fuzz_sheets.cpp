@@ -16,6 +16,7 @@
 #include "customize/color_mode_callback.h"
 #include "customize/common_ui_prop.h"
 #include "fuzz/fuzz_support.h"
+#include "host/driver/driver_ui.h"
 #include "plugin/plugin_context.h"
 #include "ppd/ppd_alloc.h"
 #include "ppd/ppd_document.h"
@@ -86,52 +87,27 @@ DocumentPtr FixedDocument() {
     return document;
 }
 
-// The driver's interface: each answer (result and the bytes written, up to
-// the size given, with or without a NUL) comes from the input.
-class FuzzDriverUi final : public IPrintOemDriverUI {
-  public:
-    explicit FuzzDriverUi(FuzzedDataProvider* input) : input(input) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
-        if (ppv != nullptr) {
-            *ppv = nullptr;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE DrvGetDriverSetting(PVOID pci, PCSTR feature, PVOID output, DWORD size, PDWORD needed,
-                                                  PDWORD optionsReturned) override {
-        KX_FUZZ_CHECK(pci == expectedPci, "pci handed back");
-        KX_FUZZ_CHECK(feature != nullptr && strlen(feature) < 260, "feature name");
-        KX_FUZZ_CHECK(output != nullptr && size == 256, "output buffer of 256 bytes");
-        static const HRESULT results[] = {S_OK, S_OK, S_OK, E_FAIL, E_INVALIDARG, E_OUTOFMEMORY, S_FALSE};
+// The driver's answers for the fixed PPD's installable features: each
+// result, and the bytes written (up to the size given, with or without a
+// NUL), come from the input.
+void SetAnswers(FuzzedDataProvider* input, HostDriverUi* driverUi) {
+    static const HRESULT results[] = {S_OK, S_OK, S_OK, E_FAIL, E_INVALIDARG, E_OUTOFMEMORY, S_FALSE};
+    for (const char* feature : {"KXDuplexOption", "KXTrayUnit"}) {
         const HRESULT result = results[input->ConsumeIntegralInRange<size_t>(0, 6)];
-        const std::vector<uint8_t> answer = input->ConsumeBytes<uint8_t>(input->ConsumeIntegralInRange<size_t>(0, 300));
-        if (!answer.empty()) {
-            memcpy(output, answer.data(), answer.size() < size ? answer.size() : size);
-        }
-        if (needed != nullptr) {
-            *needed = static_cast<DWORD>(answer.size());
-        }
-        if (optionsReturned != nullptr) {
-            *optionsReturned = 1;
-        }
-        return result;
+        driverUi->SetRawAnswer(feature, result,
+                               input->ConsumeBytesAsString(input->ConsumeIntegralInRange<size_t>(0, 300)));
     }
-    HRESULT STDMETHODCALLTYPE DrvUpgradeRegistrySetting(HANDLE, PCSTR, PCSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DrvUpdateUISetting(PVOID pci, PVOID item, DWORD previousSelection, DWORD mode) override {
-        KX_FUZZ_CHECK(pci == expectedPci && previousSelection == 0 && mode == OEMCUIP_DOCPROP, "update arguments");
-        updated.push_back(static_cast<OPTITEM*>(item));
-        return S_OK;
+}
+
+// What the handler asked the driver for: each installable feature by its
+// name without '*', into a buffer of 256 bytes, for the driver's UI object.
+void CheckQueries(const HostDriverUi& driverUi, PVOID pci) {
+    for (const HostDriverUi::SettingQuery& query : driverUi.queries) {
+        KX_FUZZ_CHECK(query.pci == pci, "pci handed back");
+        KX_FUZZ_CHECK(query.feature == "KXDuplexOption" || query.feature == "KXTrayUnit", "feature " + query.feature);
+        KX_FUZZ_CHECK(query.output && query.size == 256, "output buffer of 256 bytes");
     }
-
-    PVOID expectedPci = nullptr;
-    std::vector<OPTITEM*> updated;
-
-  private:
-    FuzzedDataProvider* input;
-};
+}
 
 // The items of one sheet and everything they point to.
 struct Sheet {
@@ -337,7 +313,7 @@ void CheckPrinterSheet(const std::vector<ItemState>& before, const Sheet& sheet)
     }
 }
 
-void RunCallback(FuzzedDataProvider* input, OEMCUIPPARAM* param, Sheet* sheet, FuzzDriverUi* driverUi,
+void RunCallback(FuzzedDataProvider* input, OEMCUIPPARAM* param, Sheet* sheet, HostDriverUi* driverUi,
                  bool contextRegistered) {
     OPTITEM outside;
     memset(&outside, 0, sizeof(outside));
@@ -356,7 +332,7 @@ void RunCallback(FuzzedDataProvider* input, OEMCUIPPARAM* param, Sheet* sheet, F
         callback.pCurItem = &sheet->items[which % sheet->items.size()];
     }
     const std::vector<ItemState> before = Snapshot(*sheet);
-    const size_t updatesBefore = driverUi->updated.size();
+    const size_t updatesBefore = driverUi->updates.size();
     const LONG result = ColorModeItemCallback(&callback, param);
 
     // Model: only a selection change of a colour item touches the first
@@ -387,9 +363,12 @@ void RunCallback(FuzzedDataProvider* input, OEMCUIPPARAM* param, Sheet* sheet, F
         KX_FUZZ_CHECK(now.Sel == sel && now.Flags == flags, "rendering item after the callback");
     }
     const bool told = rendering != nullptr && contextRegistered;
-    KX_FUZZ_CHECK(driverUi->updated.size() == updatesBefore + (told ? 1 : 0), "host told of the change");
+    KX_FUZZ_CHECK(driverUi->updates.size() == updatesBefore + (told ? 1 : 0), "host told of the change");
     if (told) {
-        KX_FUZZ_CHECK(driverUi->updated.back() == rendering, "host told of another item");
+        const HostDriverUi::Update& update = driverUi->updates.back();
+        KX_FUZZ_CHECK(update.item == rendering, "host told of another item");
+        KX_FUZZ_CHECK(update.pci == param->poemuiobj && update.previousSelection == 0 && update.mode == OEMCUIP_DOCPROP,
+                      "update arguments");
     }
 }
 
@@ -405,11 +384,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     PpdFailAllocation(-1);
-    FuzzDriverUi driverUi(&input);
     OEMUIOBJ uiObject;
     memset(&uiObject, 0, sizeof(uiObject));
     uiObject.cbSize = sizeof(uiObject);
-    driverUi.expectedPci = &uiObject;
+    HostDriverUi driverUi(&uiObject);
+    SetAnswers(&input, &driverUi);
 
     PluginContext context{nullptr, nullptr};
     DocumentPtr document;
@@ -435,6 +414,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KX_FUZZ_CHECK(HandleCommonUIProp(mode, &param, &context) == S_OK, "first call");
     KX_FUZZ_CHECK(param.cOEMOptItems == 0, "first call reports no items");
     KX_FUZZ_CHECK(context.document == document.get(), "document replaced");
+    CheckQueries(driverUi, &uiObject);
     if (document) {
         const std::string problems = CheckConsistent(*document);
         KX_FUZZ_CHECK(problems.empty(), problems);

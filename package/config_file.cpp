@@ -1,6 +1,6 @@
 #include "package/config_file.h"
 
-#include "host/plugin_binary.h"
+#include "host/common/text.h"
 #include "package/package_model.h"
 
 std::u16string FormatConfigFile() {

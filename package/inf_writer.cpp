@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "host/plugin_binary.h"
+#include "host/common/text.h"
 #include "kx_version.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 
+#include "host/common/json_writer.h"
 #include "host/common/sha256.h"
-#include "host/json_writer.h"
 #include "kx_version.h"
 
 std::string FormatManifest(const PackageDate& date, const std::vector<PackageFile>& files) {

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "host/json_writer.h"
-#include "host/tool_options.h"
+#include "host/common/json_writer.h"
+#include "host/common/text.h"
 
 namespace fs = std::filesystem;
 

@@ -1,8 +1,8 @@
 #include "package/package_model.h"
 
 #include "customize/ppd_path.h"
-#include "host/plugin_binary.h"
-#include "host/tool_options.h"
+#include "host/common/files.h"
+#include "host/common/text.h"
 #include "package/config_file.h"
 #include "package/inf_writer.h"
 #include "package/manifest.h"

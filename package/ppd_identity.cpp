@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "host/driver_ppd_names.h"
+#include "host/driver/driver_ppd.h"
 #include "ppd/ppd_keywords.h"
 #include "ppd/ppd_tokenizer.h"
 

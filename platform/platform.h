@@ -28,6 +28,9 @@
 #include <wchar.h>
 
 #define KX_PLATFORM_WINDOWS 1
+#define KX_PATH_SEPARATOR '\\'
+// The spooler holds the printers that other processes added.
+#define KX_SHARED_SPOOLER 1
 // Command-line arguments arrive in the ANSI code page.
 #define KX_ARGV_CODEPAGE CP_ACP
 // Standard output writes the bytes it is given, with no CR added before LF.
@@ -43,6 +46,9 @@ inline void KxSetBinaryStdout() {
 #include "platform/linux/win_api.h"
 // clang-format on
 #define KX_PLATFORM_WINDOWS 0
+#define KX_PATH_SEPARATOR '/'
+// The stand-in spooler lives and dies with its process.
+#define KX_SHARED_SPOOLER 0
 #define KX_ARGV_CODEPAGE CP_UTF8
 inline void KxSetBinaryStdout() {}
 #endif

@@ -15,10 +15,16 @@ else()
   target_sources(kx_platform_testmod PRIVATE platform/module/test_module_strings.cpp)
 endif()
 
+# The child of the process checks, beside the test executable.
+add_executable(kx_platform_child platform/child/child.cpp)
+kx_target_defaults(kx_platform_child)
+target_link_libraries(kx_platform_child PRIVATE kxplatform)
+
 kx_test_executable(kx_platform_tests platform)
-add_dependencies(kx_platform_tests kx_platform_testmod)
+add_dependencies(kx_platform_tests kx_platform_testmod kx_platform_child)
 target_compile_definitions(kx_platform_tests PRIVATE
-  KX_TEST_MODULE_FILE_NAME="$<TARGET_FILE_NAME:kx_platform_testmod>")
+  KX_TEST_MODULE_FILE_NAME="$<TARGET_FILE_NAME:kx_platform_testmod>"
+  KX_TEST_CHILD_FILE_NAME="$<TARGET_FILE_NAME:kx_platform_child>")
 # Country, code page and resource language follow the locale; C stands for
 # a locale without a language of its own.
 foreach(locale en_US.UTF-8 de_DE.UTF-8 de_AT.UTF-8 de_CH.UTF-8 en_GB.UTF-8 en_CA.UTF-8 fr_FR.UTF-8 sv_SE.UTF-8

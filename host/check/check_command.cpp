@@ -1,7 +1,7 @@
 #include "host/check/check_command.h"
 
 #include "host/check/ppd_check.h"
-#include "host/json_writer.h"
+#include "host/common/json_writer.h"
 #include "platform/platform.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr uint32_t kRoundConstants[64] = {
+const uint32_t kRoundConstants[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -16,49 +16,48 @@ constexpr uint32_t kRoundConstants[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
 };
 
-constexpr size_t kBlockSize = 64;
-
-uint32_t RotateRight(uint32_t value, int bits) {
+inline uint32_t Rotate(uint32_t value, int bits) {
     return (value >> bits) | (value << (32 - bits));
 }
 
-void Compress(uint32_t state[8], const uint8_t block[kBlockSize]) {
+// One round: d and h take the new e and a.
+inline void Round(uint32_t a, uint32_t b, uint32_t c, uint32_t& d, uint32_t e, uint32_t f, uint32_t g, uint32_t& h,
+                  uint32_t constantAndWord) {
+    const uint32_t t1 = h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) + constantAndWord;
+    const uint32_t t2 = (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+    d += t1;
+    h = t1 + t2;
+}
+
+void Compress(uint32_t state[8], const unsigned char block[64]) {
     uint32_t w[64];
     for (int i = 0; i < 16; ++i) {
         w[i] = static_cast<uint32_t>(block[4 * i]) << 24 | static_cast<uint32_t>(block[4 * i + 1]) << 16 |
                static_cast<uint32_t>(block[4 * i + 2]) << 8 | static_cast<uint32_t>(block[4 * i + 3]);
     }
     for (int i = 16; i < 64; ++i) {
-        const uint32_t s0 = RotateRight(w[i - 15], 7) ^ RotateRight(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const uint32_t s1 = RotateRight(w[i - 2], 17) ^ RotateRight(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        const uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
-    for (int i = 0; i < 64; ++i) {
-        const uint32_t s1 = RotateRight(e, 6) ^ RotateRight(e, 11) ^ RotateRight(e, 25);
-        const uint32_t choice = (e & f) ^ (~e & g);
-        const uint32_t t1 = h + s1 + choice + kRoundConstants[i] + w[i];
-        const uint32_t s0 = RotateRight(a, 2) ^ RotateRight(a, 13) ^ RotateRight(a, 22);
-        const uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
-        const uint32_t t2 = s0 + majority;
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
+    // Eight rounds per pass, the working variables renamed from round to
+    // round instead of moved.
+    for (int i = 0; i < 64; i += 8) {
+        Round(a, b, c, d, e, f, g, h, kRoundConstants[i] + w[i]);
+        Round(h, a, b, c, d, e, f, g, kRoundConstants[i + 1] + w[i + 1]);
+        Round(g, h, a, b, c, d, e, f, kRoundConstants[i + 2] + w[i + 2]);
+        Round(f, g, h, a, b, c, d, e, kRoundConstants[i + 3] + w[i + 3]);
+        Round(e, f, g, h, a, b, c, d, kRoundConstants[i + 4] + w[i + 4]);
+        Round(d, e, f, g, h, a, b, c, kRoundConstants[i + 5] + w[i + 5]);
+        Round(c, d, e, f, g, h, a, b, kRoundConstants[i + 6] + w[i + 6]);
+        Round(b, c, d, e, f, g, h, a, kRoundConstants[i + 7] + w[i + 7]);
     }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-    state[4] += e;
-    state[5] += f;
-    state[6] += g;
-    state[7] += h;
+    const uint32_t v[8] = {a, b, c, d, e, f, g, h};
+    for (int i = 0; i < 8; ++i) {
+        state[i] += v[i];
+    }
 }
 
 }  // namespace
@@ -66,32 +65,31 @@ void Compress(uint32_t state[8], const uint8_t block[kBlockSize]) {
 std::string Sha256Hex(const void* data, size_t size) {
     uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                          0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    const size_t whole = size - size % kBlockSize;
-    for (size_t at = 0; at < whole; at += kBlockSize) {
-        Compress(state, bytes + at);
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    const size_t whole = size - size % 64;
+    for (size_t offset = 0; offset < whole; offset += 64) {
+        Compress(state, bytes + offset);
     }
-    // The tail, the 0x80 marker and the bit length fill one or two blocks.
-    uint8_t tail[2 * kBlockSize] = {};
+    // The rest, a 1 bit, zeros and the length in bits fill one or two blocks.
+    unsigned char tail[128] = {};
     const size_t rest = size - whole;
     if (rest > 0) {
         memcpy(tail, bytes + whole, rest);
     }
     tail[rest] = 0x80;
-    const size_t tailSize = rest + 1 + 8 <= kBlockSize ? kBlockSize : 2 * kBlockSize;
+    const size_t tailSize = rest < 56 ? 64 : 128;
     const uint64_t bits = static_cast<uint64_t>(size) * 8;
     for (int i = 0; i < 8; ++i) {
-        tail[tailSize - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
+        tail[tailSize - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
     }
-    for (size_t at = 0; at < tailSize; at += kBlockSize) {
-        Compress(state, tail + at);
+    for (size_t offset = 0; offset < tailSize; offset += 64) {
+        Compress(state, tail + offset);
     }
     static const char kDigits[] = "0123456789abcdef";
     std::string hex;
-    hex.reserve(64);
     for (uint32_t word : state) {
         for (int shift = 28; shift >= 0; shift -= 4) {
-            hex.push_back(kDigits[(word >> shift) & 0xF]);
+            hex += kDigits[(word >> shift) & 0xF];
         }
     }
     return hex;

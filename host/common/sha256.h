@@ -1,9 +1,10 @@
-// SHA-256 of a byte block, as the manifest of a driver package lists it.
+// SHA-256 (FIPS 180-4) of a byte block: how kxpsui-host tells a plug-in binary by
+// its bytes, and how a driver package's manifest lists its files.
 #pragma once
 
 #include <stddef.h>
 
 #include <string>
 
-// The 64 lower-case hexadecimal digits of the digest.
+// The digest as 64 lower-case hexadecimal digits.
 std::string Sha256Hex(const void* data, size_t size);

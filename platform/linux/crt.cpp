@@ -48,6 +48,16 @@ std::string Utf16ToUtf8(const WCHAR* text) {
     return out;
 }
 
+std::basic_string<WCHAR> Utf8ToUtf16(const std::string& text) {
+    const int size = static_cast<int>(text.size());
+    const int units = size == 0 ? 0 : MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::basic_string<WCHAR> wide(static_cast<size_t>(units > 0 ? units : 0), 0);
+    if (units > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], units);
+    }
+    return wide;
+}
+
 }  // namespace kxplat
 
 namespace {

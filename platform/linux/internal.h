@@ -37,7 +37,13 @@ extern const KxCodeMapping kCp932FromUnicode[];
 extern const unsigned kCp932FromUnicodeCount;
 
 // UTF-16 <-> UTF-8 for file names and symbol names; unpaired surrogates
-// become U+FFFD.
+// and invalid bytes become U+FFFD.
 std::string Utf16ToUtf8(const WCHAR* text);
+std::basic_string<WCHAR> Utf8ToUtf16(const std::string& text);
+
+// The platform's error code for a failed C library call's errno; notFound
+// is the one a missing name gives (ERROR_FILE_NOT_FOUND or
+// ERROR_PATH_NOT_FOUND, depending on the call).
+DWORD ErrorFromErrno(int error, DWORD notFound);
 
 }  // namespace kxplat

@@ -167,6 +167,48 @@ size_t PackedSize(const WString& text) {
     return (text.back() == 0 ? text.size() : text.size() + 1) * sizeof(WCHAR);
 }
 
+const WString kEnvironmentName(kEnvironment);
+
+// The strings of a driver record at level 3, in the record's order.
+std::vector<const WString*> DriverStrings(const Driver& driver) {
+    return {&driver.name,     &kEnvironmentName,      &driver.driverPath,  &driver.dataFile,       &driver.configFile,
+            &driver.helpFile, &driver.dependentFiles, &driver.monitorName, &driver.defaultDataType};
+}
+
+size_t DriverStringsSize(const Driver& driver) {
+    size_t size = 0;
+    for (const WString* text : DriverStrings(driver)) {
+        size += PackedSize(*text);
+    }
+    return size;
+}
+
+void PackDriver(const Driver& driver, DRIVER_INFO_3W* info, BYTE** cursor) {
+    info->cVersion = driver.version;
+    info->pName = Pack(driver.name, cursor);
+    info->pEnvironment = Pack(kEnvironmentName, cursor);
+    info->pDriverPath = Pack(driver.driverPath, cursor);
+    info->pDataFile = Pack(driver.dataFile, cursor);
+    info->pConfigFile = Pack(driver.configFile, cursor);
+    info->pHelpFile = Pack(driver.helpFile, cursor);
+    info->pDependentFiles = Pack(driver.dependentFiles, cursor);
+    info->pMonitorName = Pack(driver.monitorName, cursor);
+    info->pDefaultDataType = Pack(driver.defaultDataType, cursor);
+}
+
+// Only the local spooler and its one environment exist.
+bool CheckServerAndEnvironment(LPWSTR name, LPWSTR environment) {
+    if (name != nullptr && name[0] != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (environment != nullptr && !SameName(kEnvironmentName, environment)) {
+        SetLastError(ERROR_INVALID_ENVIRONMENT);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI AddPrinterDriverExW(LPWSTR pName, DWORD Level, LPBYTE pDriverInfo, DWORD /*dwFileCopyFlags*/) {
@@ -337,30 +379,81 @@ extern "C" BOOL WINAPI GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, D
         SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
         return FALSE;
     }
-    const WString environment(kEnvironment);
-    const WString* strings[] = {&driver->name,           &environment,         &driver->driverPath,
-                                &driver->dataFile,       &driver->configFile,  &driver->helpFile,
-                                &driver->dependentFiles, &driver->monitorName, &driver->defaultDataType};
-    size_t needed = sizeof(DRIVER_INFO_3W);
-    for (const WString* text : strings) {
-        needed += PackedSize(*text);
-    }
+    const size_t needed = sizeof(DRIVER_INFO_3W) + DriverStringsSize(*driver);
     *pcbNeeded = static_cast<DWORD>(needed);
     if (pDriverInfo == nullptr || cbBuf < needed) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    DRIVER_INFO_3W* info = reinterpret_cast<DRIVER_INFO_3W*>(pDriverInfo);
     BYTE* cursor = pDriverInfo + sizeof(DRIVER_INFO_3W);
-    info->cVersion = driver->version;
-    info->pName = Pack(driver->name, &cursor);
-    info->pEnvironment = Pack(environment, &cursor);
-    info->pDriverPath = Pack(driver->driverPath, &cursor);
-    info->pDataFile = Pack(driver->dataFile, &cursor);
-    info->pConfigFile = Pack(driver->configFile, &cursor);
-    info->pHelpFile = Pack(driver->helpFile, &cursor);
-    info->pDependentFiles = Pack(driver->dependentFiles, &cursor);
-    info->pMonitorName = Pack(driver->monitorName, &cursor);
-    info->pDefaultDataType = Pack(driver->defaultDataType, &cursor);
+    PackDriver(*driver, reinterpret_cast<DRIVER_INFO_3W*>(pDriverInfo), &cursor);
+    return TRUE;
+}
+
+// As Wine's: deleting the driver's files with the record (any dwDeleteFlag)
+// is not provided. As the platform's: a driver that a printer still uses,
+// one deleted but not yet closed among them, stays, and an unknown name is
+// ERROR_UNKNOWN_PRINTER_DRIVER (Wine deletes the record of a driver in use,
+// and leaves the last error alone for an unknown one).
+extern "C" BOOL WINAPI DeletePrinterDriverExW(LPWSTR pName, LPWSTR pEnvironment, LPWSTR pDriverName, DWORD dwDeleteFlag,
+                                              DWORD /*dwVersionFlag*/) {
+    if (!CheckServerAndEnvironment(pName, pEnvironment)) {
+        return FALSE;
+    }
+    if (dwDeleteFlag != 0 || pDriverName == nullptr || pDriverName[0] == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    Locked lock;
+    Driver* driver = lock.Ready() ? FindDriver(pDriverName) : nullptr;
+    if (driver == nullptr) {
+        SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
+        return FALSE;
+    }
+    for (const Printer* printer : *printers) {
+        if (SameName(printer->driverName, pDriverName)) {
+            SetLastError(ERROR_PRINTER_DRIVER_IN_USE);
+            return FALSE;
+        }
+    }
+    drivers->erase(drivers->begin() + (driver - drivers->data()));
+    return TRUE;
+}
+
+// Level 3: the records one after the other, then their strings.
+extern "C" BOOL WINAPI EnumPrinterDriversW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo,
+                                           DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pcReturned) {
+    if (!CheckServerAndEnvironment(pName, pEnvironment)) {
+        return FALSE;
+    }
+    if (Level != 3) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    if (pcbNeeded == nullptr || pcReturned == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    Locked lock;
+    if (!lock.Ready()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    size_t needed = drivers->size() * sizeof(DRIVER_INFO_3W);
+    for (const Driver& driver : *drivers) {
+        needed += DriverStringsSize(driver);
+    }
+    *pcbNeeded = static_cast<DWORD>(needed);
+    *pcReturned = 0;
+    if (needed > cbBuf || (pDriverInfo == nullptr && needed > 0)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    DRIVER_INFO_3W* records = reinterpret_cast<DRIVER_INFO_3W*>(pDriverInfo);
+    BYTE* cursor = pDriverInfo + drivers->size() * sizeof(DRIVER_INFO_3W);
+    for (size_t i = 0; i < drivers->size(); ++i) {
+        PackDriver((*drivers)[i], &records[i], &cursor);
+    }
+    *pcReturned = static_cast<DWORD>(drivers->size());
     return TRUE;
 }

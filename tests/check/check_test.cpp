@@ -13,7 +13,7 @@
 
 #include "host/check/check_command.h"
 #include "host/check/ppd_check.h"
-#include "host/plugin_binary.h"
+#include "host/common/text.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"
 

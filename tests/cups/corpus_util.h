@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_binary.h"
+#include "host/common/text.h"
 #include "ppd/ppd_document.h"
 #include "tests/ppd/ppd_test_util.h"
 

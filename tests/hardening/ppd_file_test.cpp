@@ -13,7 +13,7 @@
 
 #include "customize/common_ui_prop.h"
 #include "customize/ppd_path.h"
-#include "host/driver_host.h"
+#include "host/driver/printer_registration.h"
 #include "ppd/ppd_alloc.h"
 #include "ppd/ppd_tokenizer.h"
 #include "tests/hardening/failing_new.h"

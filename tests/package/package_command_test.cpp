@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/common/sha256.h"
 #include "host/check/ppd_check.h"
+#include "host/common/sha256.h"
 #include "tests/package/inf_readback.h"
 #include "tests/package/package_test_util.h"
 

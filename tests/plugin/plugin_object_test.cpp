@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "tests/support/fake_driver_ui.h"
+#include "host/driver/driver_ui.h"
 #include "tests/support/plugin_module.h"
 
 namespace {
@@ -176,14 +176,14 @@ TEST_F(PluginObjectTest, NotImplementedSlots_TouchNothing) {
 }
 
 TEST_F(PluginObjectTest, PublishDriverInterface_HoldsOneReferenceUntilRelease) {
-    FakeDriverUi host;
+    HostDriverUi host;
     EXPECT_EQ(object->PublishDriverInterface(&host), S_OK);
-    EXPECT_EQ(host.queriedDriverUi, 1);
+    EXPECT_EQ(host.driverUiQueries, 1);
     EXPECT_EQ(host.References(), 2) << "the object holds one reference";
 
-    FakeDriverUi second;
+    HostDriverUi second;
     EXPECT_EQ(object->PublishDriverInterface(&second), S_OK);
-    EXPECT_EQ(second.queriedDriverUi, 0) << "a held interface is not asked for again";
+    EXPECT_EQ(second.driverUiQueries, 0) << "a held interface is not asked for again";
     EXPECT_EQ(second.References(), 1);
 
     EXPECT_EQ(object->Release(), 0u);
@@ -192,13 +192,13 @@ TEST_F(PluginObjectTest, PublishDriverInterface_HoldsOneReferenceUntilRelease) {
 }
 
 TEST_F(PluginObjectTest, PublishDriverInterface_FailureLeavesItUnsetAndRetries) {
-    FakeDriverUi refusing;
+    HostDriverUi refusing;
     refusing.offersDriverUi = false;
     EXPECT_EQ(object->PublishDriverInterface(&refusing), E_FAIL);
     EXPECT_EQ(object->PublishDriverInterface(nullptr), E_FAIL);
     EXPECT_EQ(refusing.References(), 1);
 
-    FakeDriverUi host;
+    HostDriverUi host;
     EXPECT_EQ(object->PublishDriverInterface(&host), S_OK) << "a failed attempt does not block a later one";
     EXPECT_EQ(host.References(), 2);
 

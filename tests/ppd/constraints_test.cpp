@@ -5,9 +5,9 @@
 #include <random>
 
 #include "customize/constraints.h"
+#include "host/driver/driver_ui.h"
 #include "ppd/ppd_alloc.h"
 #include "tests/ppd/ppd_test_util.h"
-#include "tests/support/fake_driver_ui.h"
 
 namespace {
 
@@ -215,22 +215,22 @@ TEST(StoreInstalledValue, ReplacesTheFirstMatchingSettingOnly) {
 }
 
 TEST(QueryInstalledValue, AsksTheHostForTheNameWithoutItsStar) {
-    FakeDriverUi host;
-    host.Set("KXDuplexOption", "True");
-    PluginContext context = {nullptr, &host};
     OEMUIOBJ pci = {};
+    HostDriverUi host(&pci);
+    host.SetInstalled("KXDuplexOption", "True");
+    PluginContext context = {nullptr, &host};
     WCHAR value[kPpdTextCapacity];
     EXPECT_EQ(S_OK, QueryInstalledValue(&pci, &context, Units("*KXDuplexOption").c_str(), value));
     EXPECT_EQ("True", Printable(value));
-    ASSERT_EQ(1u, host.settingCalls.size());
-    EXPECT_EQ(&pci, host.settingCalls[0].pci);
-    EXPECT_EQ("KXDuplexOption", host.settingCalls[0].feature);
+    ASSERT_EQ(1u, host.queries.size());
+    EXPECT_EQ(&pci, host.queries[0].pci);
+    EXPECT_EQ("KXDuplexOption", host.queries[0].feature);
     EXPECT_EQ(1, host.References()) << "no reference taken or dropped";
 }
 
 TEST(QueryInstalledValue, FailsWithoutAskingWhenThereIsNothingToAsk) {
-    FakeDriverUi host;
-    host.Set("", "x");
+    HostDriverUi host;
+    host.SetInstalled("", "x");
     PluginContext context = {nullptr, &host};
     PluginContext noHost = {nullptr, nullptr};
     struct Row {
@@ -251,11 +251,11 @@ TEST(QueryInstalledValue, FailsWithoutAskingWhenThereIsNothingToAsk) {
         const WideString keyword = Units(row.keyword ? row.keyword : "");
         EXPECT_EQ(E_FAIL, QueryInstalledValue(nullptr, row.context, row.keyword ? keyword.c_str() : nullptr, value));
         EXPECT_EQ(kPoisonUnit, value[0]) << "value left alone";
-        EXPECT_TRUE(host.settingCalls.empty());
+        EXPECT_TRUE(host.queries.empty());
     }
     WCHAR value[kPpdTextCapacity];
     EXPECT_EQ(E_FAIL, QueryInstalledValue(nullptr, &context, Units("*KXA").c_str(), nullptr));
-    EXPECT_TRUE(host.settingCalls.empty());
+    EXPECT_TRUE(host.queries.empty());
     // A keyword of just the star is asked for under the empty name.
     EXPECT_EQ(S_OK, QueryInstalledValue(nullptr, &context, Units("*").c_str(), value));
     EXPECT_EQ("x", Printable(value));
@@ -275,16 +275,15 @@ TEST(QueryInstalledValue, HostRefusalsPassThroughUnchanged) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        FakeDriverUi host;
-        host.Set("KXA", "One");
-        host.settingResult = row.hostResult;
+        HostDriverUi host;
+        host.SetRawAnswer("KXA", row.hostResult, std::string("One\0", 4));
         PluginContext context = {nullptr, &host};
         WCHAR value[kPpdTextCapacity];
         value[0] = kPoisonUnit;
         EXPECT_EQ(row.expected,
                   QueryInstalledValue(nullptr, &context, Units(std::string("*") + row.feature).c_str(), value));
         EXPECT_EQ(kPoisonUnit, value[0]);
-        EXPECT_EQ(1u, host.settingCalls.size());
+        EXPECT_EQ(1u, host.queries.size());
     }
 }
 
@@ -308,8 +307,8 @@ TEST(QueryInstalledValue, AnswerForms) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        FakeDriverUi host;
-        host.settings.emplace_back("KXA", row.answer);
+        HostDriverUi host;
+        host.SetRawAnswer("KXA", S_OK, row.answer);
         PluginContext context = {nullptr, &host};
         WCHAR value[kPpdTextCapacity];
         EXPECT_EQ(S_OK, QueryInstalledValue(nullptr, &context, Units("*KXA").c_str(), value));
@@ -322,7 +321,7 @@ TEST(QueryInstalledValue, AnswerForms) {
 }
 
 TEST(QueryInstalledValue, NameMustFitItsBuffer) {
-    FakeDriverUi host;
+    HostDriverUi host;
     PluginContext context = {nullptr, &host};
     WCHAR value[kPpdTextCapacity];
     // 200 hiragana: 400 bytes under 932, which do not fit the 260-byte name;
@@ -331,19 +330,19 @@ TEST(QueryInstalledValue, NameMustFitItsBuffer) {
     const HRESULT result = QueryInstalledValue(nullptr, &context, keyword.c_str(), value);
     if (IsDoubleByteCodePage()) {
         EXPECT_EQ(E_FAIL, result);
-        EXPECT_TRUE(host.settingCalls.empty());
+        EXPECT_TRUE(host.queries.empty());
     } else {
         EXPECT_EQ(E_INVALIDARG, result) << "the fake knows no such feature";
-        ASSERT_EQ(1u, host.settingCalls.size());
-        EXPECT_EQ(200u, host.settingCalls[0].feature.size());
+        ASSERT_EQ(1u, host.queries.size());
+        EXPECT_EQ(200u, host.queries[0].feature.size());
     }
     // The name and its NUL exactly fill the buffer; one byte more fails.
     for (int32_t extra = 0; extra < 2; ++extra) {
         SCOPED_TRACE(extra == 0 ? "exactly full" : "one over");
-        host.settingCalls.clear();
+        host.queries.clear();
         const WideString name = Units("*" + std::string(kInstalledNameBytes - 1 + extra, 'k'));
         EXPECT_EQ(extra == 0 ? E_INVALIDARG : E_FAIL, QueryInstalledValue(nullptr, &context, name.c_str(), value));
-        EXPECT_EQ(extra == 0 ? 1u : 0u, host.settingCalls.size());
+        EXPECT_EQ(extra == 0 ? 1u : 0u, host.queries.size());
     }
 }
 
@@ -360,8 +359,8 @@ TEST(QueryInstalledValue, NonAsciiAnswerMatchesTheSameBytesInThePpd) {
         bytes + " *KXPaper Local\n");
     ASSERT_NE(nullptr, document);
     EXPECT_EQ("", Marked(*document, "*KXPaper"));
-    FakeDriverUi host;
-    host.Set("KXRegion", bytes);
+    HostDriverUi host;
+    host.SetInstalled("KXRegion", bytes);
     PluginContext context = {nullptr, &host};
     WCHAR value[kPpdTextCapacity];
     ASSERT_EQ(S_OK, QueryInstalledValue(nullptr, &context, document->installables[0]->keyword.chars, value));

@@ -8,7 +8,6 @@
 
 #include "customize/color_mode_callback.h"
 #include "tests/sheets/sheet_support.h"
-#include "tests/support/fake_driver_ui.h"
 
 namespace {
 
@@ -39,10 +38,13 @@ TEST(ColorCallback, ColorChanges_RenderingItemFollowsAndDriverIsTold) {
     const size_t rendering = h.DocumentItem("*KXRendering");
     ASSERT_EQ(0x45, h.document.Item(rendering).UserItemID);
 
+    LONG previous = 1;
     for (LONG sel : {0, 1, 0, 0, 2, 1}) {
         SCOPED_TRACE(testing::Message() << "colour selection " << sel);
         const std::vector<OPTITEM> before = ItemsNow(h.document);
         const ColorChange change = h.session.ChangeColor(sel);
+        EXPECT_EQ(previous, h.session.LastCallbackParam().OldSel) << "the driver hands over the previous selection";
+        previous = sel;
         EXPECT_EQ(CPSUICB_ACTION_OPTIF_CHANGED, change.result);
         ASSERT_EQ(static_cast<int>(rendering), change.renderingItem);
         EXPECT_EQ(sel, change.renderingSel);
@@ -79,6 +81,7 @@ TEST(ColorCallback, ReasonsOtherThanSelectionChange_OnlyAnswer) {
         const LONG expected =
             reason == CPSUICB_REASON_APPLYNOW ? CPSUICB_ACTION_ITEMS_APPLIED : CPSUICB_ACTION_OPTIF_CHANGED;
         EXPECT_EQ(expected, h.session.Callback(reason, color));
+        EXPECT_EQ(reason == CPSUICB_REASON_APPLYNOW ? -1 : 0, h.session.LastCallbackParam().OldSel);
     }
     ExpectUnchanged(before, h.document);
     EXPECT_TRUE(h.session.DriverUi().updates.empty());
@@ -122,9 +125,9 @@ TEST(ColorCallback, TwoTaggedItems_OnlyTheFirstFollows) {
 }
 
 TEST(ColorCallback, NoRenderingFeature_NothingChanges) {
-    // Only the colour feature: no item carries the rendering code.
+    // A colour device without the rendering feature: no item carries its code.
     TempPpd ppd(
-        "*PPD-Adobe: \"4.3\"\n*LanguageEncoding: ISOLatin1\n"
+        "*PPD-Adobe: \"4.3\"\n*LanguageEncoding: ISOLatin1\n*ColorDevice: True\n"
         "*OpenUI *ColorModel/Color Appearance: PickOne\n*DefaultColorModel: CMYK\n"
         "*ColorModel Gray/Grayscale: \"\"\n*ColorModel CMYK/Color: \"\"\n*CloseUI: *ColorModel\n"
         "*OpenUI *KXToner/Toner Save Mode: Boolean\n*DefaultKXToner: False\n"
@@ -149,7 +152,7 @@ TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
     items[0].DMPubID = DMPUB_COLOR;
     items[2].UserItemID = 0x45;
     items[2].Sel = 1;
-    FakeDriverUi driverUi;
+    HostDriverUi driverUi;
     PluginContext context = {nullptr, &driverUi};
     PluginContext withoutDriver = {nullptr, nullptr};
     OEMUIOBJ uiObject = {sizeof(OEMUIOBJ), nullptr};
@@ -177,7 +180,7 @@ TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
         items[0].Sel = 0;
         items[2].Sel = 1;
         items[2].Flags = 0;
-        driverUi.updateCalls.clear();
+        driverUi.updates.clear();
         CPSUICBPARAM callback;
         memset(&callback, 0, sizeof(callback));
         callback.cbSize = sizeof(callback);
@@ -194,10 +197,10 @@ TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
                                                                       c.nullParamBlock ? nullptr : &param));
         EXPECT_EQ(c.changes ? 0 : 1, items[2].Sel);
         EXPECT_EQ(c.changes ? static_cast<DWORD>(OPTIF_DISABLED) : 0u, items[2].Flags);
-        ASSERT_EQ(c.tells ? 1u : 0u, driverUi.updateCalls.size());
+        ASSERT_EQ(c.tells ? 1u : 0u, driverUi.updates.size());
         if (c.tells) {
-            EXPECT_EQ(&uiObject, driverUi.updateCalls[0].pci);
-            EXPECT_EQ(&items[2], driverUi.updateCalls[0].item);
+            EXPECT_EQ(&uiObject, driverUi.updates[0].pci);
+            EXPECT_EQ(&items[2], driverUi.updates[0].item);
         }
     }
     // Apply is answered whatever else is missing.

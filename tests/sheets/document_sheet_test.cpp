@@ -37,8 +37,8 @@ TEST(DocumentSheet, SampleItems_TaggedWithTheirFeaturesCodeAndOtherwiseUntouched
     SheetHarness h;
     ASSERT_TRUE(h.Start(SamplePpdPath()));
     h.OpenDocumentSheet();
-    ASSERT_NE(nullptr, h.session.Context());
-    ASSERT_NE(nullptr, h.session.Context()->document) << "the sample was not read";
+    ASSERT_NE(nullptr, h.Context());
+    ASSERT_NE(nullptr, h.Context()->document) << "the sample was not read";
 
     std::set<BYTE> codes;
     for (size_t i = 0; i < h.document.Count(); ++i) {
@@ -46,7 +46,7 @@ TEST(DocumentSheet, SampleItems_TaggedWithTheirFeaturesCodeAndOtherwiseUntouched
         const std::string& keyword = h.document.Keyword(i);
         SCOPED_TRACE(h.document.Name(i) + " for " + (keyword.empty() ? "the driver" : keyword));
         const BYTE expected = item.DMPubID == DMPUB_COLOR ? 0 : ExpectedCodeHere(keyword);
-        // The colour selection is the sample's default (colour), so a tag is
+        // The colour item opens on colour, the driver's default, so a tag is
         // the only change an item may see.
         EXPECT_TRUE(SameItem(Tagged(h.documentBefore[i], expected), item));
         if (expected != 0) {
@@ -146,14 +146,11 @@ TEST(DocumentSheet, TwoColorItems_NearestOneBeforeDecides) {
         h.OpenDocumentSheet(c.first, [&](SheetItems* items) {
             // A second colour item and a second item of the rendering
             // feature's name, both after the first rendering item.
-            const int color = items->FindPublic(DMPUB_COLOR);
             const int rendering = items->FindKeyword("*KXRendering");
-            const OPTITEM& colorItem = items->Item(static_cast<size_t>(color));
             const OPTITEM& renderingItem = items->Item(static_cast<size_t>(rendering));
-            const std::u16string colorName = reinterpret_cast<const char16_t*>(colorItem.pName);
             const std::u16string renderingName = reinterpret_cast<const char16_t*>(renderingItem.pName);
             const BYTE level = renderingItem.Level;
-            items->AddNamed(level, colorName, {u"Grayscale", u"Color"}, c.second, DMPUB_COLOR, "*ColorModel");
+            items->AddResource(level, kNameColor, ColorItemOptionNames(), c.second, DMPUB_COLOR, TVOT_2STATES);
             secondRendering = items->AddNamed(level, renderingName, {u"Monochrome", u"Color"}, 1);
         });
         const size_t firstRendering = h.DocumentItem("*KXRendering");
@@ -173,7 +170,7 @@ TEST(DocumentSheet, TwoColorItems_NearestOneBeforeDecides) {
 TEST(DocumentSheet, SharedTranslations_FirstFeatureInTheFileDecides) {
     SheetHarness h;
     ASSERT_TRUE(h.Start(FixturePpdPath("duplicate-translations.ppd")));
-    h.OpenDocumentSheet();
+    h.OpenDocumentSheet(kColorSelectionGrayscale);
     const struct {
         const char* keyword;
         BYTE code;
@@ -182,7 +179,7 @@ TEST(DocumentSheet, SharedTranslations_FirstFeatureInTheFileDecides) {
         {"*KXToner", 0x43, false},    {"*KXPureBlack", 0x43, false},  // named like *KXToner, which comes first
         {"*MediaType", 0, false},     {"*KXDensity", 0, false},  // named like the public *MediaType, which comes first
         {"*KXRendering", 0x45, true},                            // after the colour item on monochrome
-        {"*ColorModel", 0, false},                               // the colour item, named like *KXRendering
+        {"*ColorModel", 0x45, true},                             // an ordinary item named like *KXRendering
     };
     for (const auto& e : expectations) {
         SCOPED_TRACE(e.keyword);
@@ -214,6 +211,6 @@ TEST(DocumentSheet, NoItems_CallbackStillRegistered) {
     const OEMCUIPPARAM& param = h.session.Param(OEMCUIP_DOCPROP);
     EXPECT_NE(nullptr, param.OEMCUIPCallback);
     ASSERT_NE(nullptr, param.pOEMUserData);
-    EXPECT_NE(nullptr, h.session.Context()->document) << "the first call read the PPD";
+    EXPECT_NE(nullptr, h.Context()->document) << "the first call read the PPD";
     EXPECT_EQ(CPSUICB_ACTION_ITEMS_APPLIED, h.session.Callback(CPSUICB_REASON_APPLYNOW, 0));
 }

@@ -1,5 +1,6 @@
 // The whole run of the driver's calls as kxpsui-host makes it, and what it
 // reports, for the sample PPD.
+#include "host/common/temp_folder.h"
 #include "tests/sheets/sheet_support.h"
 
 namespace {
@@ -16,20 +17,31 @@ const ItemReport* FindItem(const std::vector<ItemReport>& items, const std::stri
 }  // namespace
 
 TEST(HostRun, SampleThroughTheDriversWholeOrderOfCalls) {
+    HostPrinter printer;
+    DriverPpd ppd;
+    std::string error;
+    ASSERT_TRUE(printer.Add(SamplePpdPath(), &error) && ReadDriverPpd(SamplePpdPath(), &ppd, &error)) << error;
     HostRunOptions options;
-    options.ppdPath = SamplePpdPath();
     options.installed = {{"KXTrayUnit", "1Tray"}};
     options.colorSelection = 0;
     options.colorChanges = {1, 0};
+    // The tests' own plug-in: its user data is its PluginContext.
+    bool documentRead = false;
+    InstalledValues stored;
+    std::vector<ForbiddenOptions> forbidden;
+    options.afterDocumentSheet = [&](PVOID userData) {
+        const PluginContext* context = static_cast<const PluginContext*>(userData);
+        documentRead = context != nullptr && context->document != nullptr;
+        stored = PluginInstalledValues(context);
+        forbidden = PluginForbiddenOptions(context);
+    };
     HostReport report;
-    std::string error;
-    ASSERT_TRUE(RunHost(LoadedPlugin(), options, &report, &error)) << error;
+    ASSERT_TRUE(RunHost(LoadedPlugin(), printer.Handle(), ppd, options, &report, &error)) << error;
 
     EXPECT_EQ(0x4B585053u, report.signature);
     EXPECT_EQ(2u, report.version);
     EXPECT_EQ(176u, report.devmodeSize);
-    EXPECT_FALSE(report.dataFile.empty());
-    ASSERT_TRUE(report.documentRead);
+    ASSERT_TRUE(documentRead);
 
     const ItemReport* rendering = FindItem(report.documentItems, "*KXRendering");
     ASSERT_NE(nullptr, rendering);
@@ -38,11 +50,11 @@ TEST(HostRun, SampleThroughTheDriversWholeOrderOfCalls) {
     ASSERT_NE(nullptr, FindItem(report.documentItems, "*PageSize"));
     EXPECT_EQ(0, FindItem(report.documentItems, "*PageSize")->itemCode);
 
-    EXPECT_EQ("1Tray", report.pluginInstalled.at(0).second);
+    EXPECT_EQ("1Tray", stored.at(0).second);
     EXPECT_EQ((std::vector<std::string>{"*InputSlot: Tray3", "*Duplex: DuplexNoTumble DuplexTumble",
                                         "*OutputBin: Stacker", "*Resolution: 1200dpi", "*KXImageProtect: True",
                                         "*KXOUTPUTID: Custom", "*KXJobSeparator: True"}),
-              Describe(report.forbidden));
+              Describe(forbidden));
 
     ASSERT_EQ(2u, report.colorChanges.size());
     for (const ColorChange& change : report.colorChanges) {
@@ -78,11 +90,87 @@ TEST(HostRun, SampleThroughTheDriversWholeOrderOfCalls) {
     EXPECT_EQ(S_OK, report.unloadAnswer);
 }
 
-TEST(HostRun, MissingPpd_ReportsWhy) {
-    HostRunOptions options;
-    options.ppdPath = FixturePpdPath("no-such-file.ppd");
-    HostReport report;
-    std::string error;
-    EXPECT_FALSE(RunHost(LoadedPlugin(), options, &report, &error));
-    EXPECT_NE(std::string::npos, error.find("no-such-file.ppd")) << error;
+namespace {
+
+HRESULT STDMETHODCALLTYPE RefuseClass(REFCLSID, REFIID, void** ppv) {
+    *ppv = nullptr;
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+// The drivers the spooler lists, by name.
+std::vector<std::string> DriverNames() {
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrinterDriversW(nullptr, nullptr, 3, nullptr, 0, &needed, &count);
+    std::vector<BYTE> block(needed + sizeof(DRIVER_INFO_3W));
+    EXPECT_TRUE(EnumPrinterDriversW(nullptr, nullptr, 3, block.data(), needed, &needed, &count));
+    std::vector<std::string> names;
+    for (DWORD i = 0; i < count; ++i) {
+        names.push_back(Utf16ToUtf8(reinterpret_cast<const DRIVER_INFO_3W*>(block.data())[i].pName));
+    }
+    return names;
+}
+
+// This process's folders in the temporary folder.
+std::vector<std::string> OwnTempFolders() {
+    std::u16string pattern;
+    EXPECT_TRUE(TempFolderPath(Utf8ToUtf16("kxpsui-*-" + Hex8(GetCurrentProcessId()) + "-*"), &pattern));
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW(AsWide(pattern), &entry);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &entry)) {
+        names.push_back(Utf16ToUtf8(entry.cFileName));
+    }
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+    }
+    return names;
+}
+
+}  // namespace
+
+// The printer, the driver's record, the spooler's copy of the PPD and the
+// staged files go with the printer object, whether the run ends well or
+// not: the spooler's drivers and this process's temporary folders are as
+// they were before.
+TEST(HostRun, NothingLeft_WhetherTheRunSucceedsOrFails) {
+    PluginBinary refusing = LoadedPlugin();
+    refusing.getClassObject = RefuseClass;
+    const struct {
+        const char* what;
+        std::string ppd;
+        const PluginBinary* binary;
+        const char* error;  // the reason a failing step gives; null for a run that succeeds
+    } cases[] = {
+        {"a whole run", SamplePpdPath(), &LoadedPlugin(), nullptr},
+        {"a plug-in that makes no object", SamplePpdPath(), &refusing, "CLASS_E_CLASSNOTAVAILABLE"},
+        {"a PPD that cannot be read", FixturePpdPath("no-such-file.ppd"), &LoadedPlugin(), "no-such-file.ppd"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<std::string> drivers = DriverNames();
+        const std::vector<std::string> folders = OwnTempFolders();
+        std::u16string printerName;
+        std::u16string dataFile;
+        {
+            HostPrinter printer;
+            DriverPpd ppd;
+            HostReport report;
+            std::string error;
+            const bool ran = printer.Add(c.ppd, &error) && ReadDriverPpd(c.ppd, &ppd, &error) &&
+                             RunHost(*c.binary, printer.Handle(), ppd, HostRunOptions(), &report, &error);
+            EXPECT_EQ(c.error == nullptr, ran) << error;
+            if (c.error != nullptr) {
+                EXPECT_NE(std::string::npos, error.find(c.error)) << error;
+            }
+            printerName = printer.Name();
+            dataFile = printer.DataFile();
+        }
+        EXPECT_EQ(drivers, DriverNames());
+        EXPECT_EQ(folders, OwnTempFolders());
+        HANDLE printer = nullptr;
+        EXPECT_FALSE(!printerName.empty() && OpenPrinterW(AsWide(&printerName), &printer, nullptr));
+        std::string bytes;
+        EXPECT_FALSE(!dataFile.empty() && ReadFileBytes(dataFile, &bytes)) << Utf16ToUtf8(dataFile);
+    }
 }

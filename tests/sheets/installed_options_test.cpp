@@ -62,10 +62,10 @@ TEST(InstalledOptions, MarksFollowTheDriversValues) {
         SheetHarness h;
         ASSERT_TRUE(h.Start(SamplePpdPath(), c.installed));
         h.OpenDocumentSheet();
-        ASSERT_NE(nullptr, h.session.Context());
-        ASSERT_NE(nullptr, h.session.Context()->document);
-        EXPECT_EQ(c.forbidden, Describe(PluginForbiddenOptions(h.session.Context())));
-        EXPECT_EQ(Prefixed(h.session.DriverUi().Installed()), PluginInstalledValues(h.session.Context()));
+        ASSERT_NE(nullptr, h.Context());
+        ASSERT_NE(nullptr, h.Context()->document);
+        EXPECT_EQ(c.forbidden, Describe(PluginForbiddenOptions(h.Context())));
+        EXPECT_EQ(Prefixed(h.session.DriverUi().Installed()), PluginInstalledValues(h.Context()));
     }
 }
 
@@ -79,7 +79,7 @@ TEST(InstalledOptions, DriverAskedOncePerInstallableFeatureWithItsOwnObject) {
     for (size_t i = 0; i < queries.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(kInstallable[i], queries[i].feature) << "the keyword without its '*', in file order";
-        EXPECT_TRUE(queries[i].pciMatches);
+        EXPECT_EQ(h.session.UiObject(), queries[i].pci);
         EXPECT_EQ(S_OK, queries[i].result);
     }
     h.OpenPrinterSheet();
@@ -90,14 +90,14 @@ TEST(InstalledOptions, RefreshedEachTimeTheDocumentSheetIsBuilt) {
     SheetHarness h;
     ASSERT_TRUE(h.Start(SamplePpdPath(), kNothingInstalled));
     h.OpenDocumentSheet();
-    EXPECT_EQ(kForbiddenWithNothing, Describe(PluginForbiddenOptions(h.session.Context())));
+    EXPECT_EQ(kForbiddenWithNothing, Describe(PluginForbiddenOptions(h.Context())));
 
     for (const auto& value : kAlmostEverything) {
         h.session.DriverUi().SetInstalled(value.first, value.second);
     }
     h.OpenDocumentSheet();
-    EXPECT_EQ(kForbiddenWithAlmostEverything, Describe(PluginForbiddenOptions(h.session.Context())));
-    EXPECT_EQ(Prefixed(kAlmostEverything), PluginInstalledValues(h.session.Context()));
+    EXPECT_EQ(kForbiddenWithAlmostEverything, Describe(PluginForbiddenOptions(h.Context())));
+    EXPECT_EQ(Prefixed(kAlmostEverything), PluginInstalledValues(h.Context()));
     EXPECT_EQ(10u, h.session.DriverUi().queries.size());
 }
 
@@ -105,7 +105,7 @@ TEST(InstalledOptions, ValueTheDriverRefuses_KeepsTheEarlierOne) {
     SheetHarness h;
     ASSERT_TRUE(h.Start(SamplePpdPath(), {{"KXTrayUnit", "2Tray"}}));
     h.OpenDocumentSheet();
-    ASSERT_EQ("2Tray", PluginInstalledValues(h.session.Context()).at(0).second);
+    ASSERT_EQ("2Tray", PluginInstalledValues(h.Context()).at(0).second);
 
     // The driver no longer answers for the cassette unit; the others change.
     h.session.DriverUi().ForgetInstalled("KXTrayUnit");
@@ -121,7 +121,7 @@ TEST(InstalledOptions, ValueTheDriverRefuses_KeepsTheEarlierOne) {
     EXPECT_EQ(E_INVALIDARG, queries[5].result);
     InstalledValues expected = Prefixed(kAlmostEverything);
     expected[0].second = "2Tray";
-    EXPECT_EQ(expected, PluginInstalledValues(h.session.Context()));
-    EXPECT_TRUE(Describe(PluginForbiddenOptions(h.session.Context())).empty())
+    EXPECT_EQ(expected, PluginInstalledValues(h.Context()));
+    EXPECT_TRUE(Describe(PluginForbiddenOptions(h.Context())).empty())
         << "two cassettes and every other option installed forbid nothing";
 }

@@ -17,7 +17,7 @@ bool Tagged(SheetHarness& h, const char* keyword) {
 }
 
 const PpdDocument* Document(SheetHarness& h) {
-    return h.session.Context() != nullptr ? h.session.Context()->document : nullptr;
+    return h.Context() != nullptr ? h.Context()->document : nullptr;
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -56,7 +56,7 @@ TEST(PpdFile, PathCannotBeHad_NoDocumentAndTriedAgain) {
         h.document.Clear();
         BuildDocumentSheet(h.ppd, h.Options(-1), &h.document);
         EXPECT_EQ(S_OK, h.session.SecondCall(OEMCUIP_DOCPROP, c.printer, &h.document));
-        ASSERT_NE(nullptr, h.session.Context()) << "the callback is registered all the same";
+        ASSERT_NE(nullptr, h.Context()) << "the callback is registered all the same";
         EXPECT_EQ(nullptr, Document(h));
         EXPECT_FALSE(Tagged(h, "*KXRendering"));
         EXPECT_TRUE(h.session.DriverUi().queries.empty()) << "no document, no installed options";

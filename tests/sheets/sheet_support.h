@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "host/driver_host.h"
+#include "host/common/files.h"
+#include "host/common/text.h"
+#include "host/driver/host_run.h"
+#include "host/driver/printer_registration.h"
+#include "host/driver/sheet_builder.h"
+#include "host/report/plugin_model.h"
 #include "tests/support/plugin_module.h"
 
 // The item code the plug-in must give an item standing for keyword, as the
@@ -62,6 +67,9 @@ class SheetHarness {
     size_t DocumentItem(const std::string& keyword);
 
     SheetOptions Options(LONG colorSelection) const;
+
+    // The tests' own plug-in registers its PluginContext as user data.
+    const PluginContext* Context() const { return static_cast<const PluginContext*>(session.UserData()); }
 
     DriverPpd ppd;
     HostPrinter printer;

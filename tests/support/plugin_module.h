@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "host/plugin_binary.h"
+#include "host/common/text.h"
+#include "host/driver/plugin_binary.h"
 
 const PluginBinary& LoadedPlugin();
 

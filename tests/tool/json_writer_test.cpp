@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/json_writer.h"
+#include "host/common/json_writer.h"
 
 namespace {
 

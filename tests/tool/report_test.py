@@ -4,17 +4,23 @@ against itself (the model against the sheets the host built from its own reading
 of the PPD) and against the options given; the text checked for its sections.
 Runs under Wine for the Windows build.
 
-usage: report_test.py --tool TOOL --source DIR --work DIR [-- RUNNER...]
+A plug-in that is not the one built with the tool runs all the same, but its
+model is not read. The JSON is the same from a read-only working directory and
+from one whose path is 250 characters long.
+
+usage: report_test.py --tool TOOL --foreign MODULE --source DIR --work DIR [-- RUNNER...]
 """
 import argparse
 import json
 import os
+import shutil
 import sys
 
 from tool_run import Checks, run_captured
 
-TOP_KEYS = ["ppd", "environment", "plugin", "devmode", "installed", "documentRead", "documentSheet", "colorChanges",
-            "applyAction", "applyActionName", "printerSheet", "colorProfile", "unload", "model"]
+TOP_KEYS = ["ppd", "printer", "environment", "plugin", "devmode", "installed", "documentRead", "documentSheet",
+            "colorChanges", "applyAction", "applyActionName", "printerSheet", "colorProfile", "unload", "model",
+            "modelUnavailable"]
 FEATURE_KEYS = ["keyword", "translation", "defaultOption", "groupKeyword", "groupTranslation", "uiType",
                 "orderDependency", "options"]
 
@@ -34,6 +40,7 @@ def constrained(feature):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", required=True)
+    parser.add_argument("--foreign", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("runner", nargs="*")
@@ -41,13 +48,13 @@ def main():
     os.makedirs(args.work, exist_ok=True)
     check = Checks()
 
-    def path(p):
-        relative = os.path.relpath(p, args.work)
+    def path(p, cwd=args.work):
+        relative = os.path.relpath(p, cwd)
         return relative.replace("/", "\\") if args.runner else relative
 
-    def report(*tool_args):
+    def report(*tool_args, cwd=args.work):
         env = dict(os.environ, LC_ALL="en_US.UTF-8")
-        status, out, err = run_captured(args.runner + [args.tool, "--json"] + list(tool_args), args.work, env)
+        status, out, err = run_captured(args.runner + [args.tool, "--json"] + list(tool_args), cwd, env)
         check(status == 0 and not err, "exit 0 and a quiet stderr for " + " ".join(tool_args), (status, err))
         text = out.decode("utf-8")  # strict: invalid UTF-8 fails here
         return json.loads(text), text
@@ -65,7 +72,7 @@ def main():
           "option keys")
     check(all(len(c) == 4 and all(isinstance(w, str) for w in c) for c in model["constraints"]),
           "constraints are four words")
-    for leak in [os.path.abspath(args.work), os.path.abspath(args.source), "kx_sheets_", "kxpsui.", "wineprefix"]:
+    for leak in [os.path.abspath(args.work), os.path.abspath(args.source), "kxpsui-host-", "kxpsui.", "wineprefix"]:
         check(leak not in text, "nothing build-specific in the JSON", leak)
     defaults = bytes.fromhex(data["devmode"]["defaults"])
     check(len(defaults) == data["devmode"]["size"] and
@@ -97,13 +104,46 @@ def main():
         check({"keyword": "*KXTrayUnit", "value": tray_unit} in data["model"]["installables"],
               "the model stores " + tray_unit)
 
+    # Every item lists its option names as the host built them: the colour
+    # item its own two, a feature item the translations the plug-in read too.
+    for sheet in ["documentSheet", "printerSheet"]:
+        check(all(isinstance(item["options"], list) for item in data[sheet]), sheet + ": options listed")
+    color_items = [item for item in data["documentSheet"] if item["dmPubId"] == 6]
+    check(len(color_items) == 1 and color_items[0]["options"] == ["Grayscale", "Color"] and
+          color_items[0]["keyword"] == "", "the driver's own colour item", color_items)
+    for item in data["documentSheet"]:
+        if item["keyword"]:
+            translations = [option["translation"] for option in features[item["keyword"]]["options"]]
+            check(item["options"] == translations, "options of " + item["keyword"], (item["options"], translations))
+    color_model = [item for item in data["documentSheet"] if item["keyword"] == "*ColorModel"]
+    check(len(color_model) == 1 and color_model[0]["dmPubId"] == 0 and color_model[0]["level"] == 3,
+          "*ColorModel an ordinary item", color_model)
+
+    # The colour item means the same whatever order *ColorModel lists: the
+    # sample with CMYK first, opened on each option by index and by name.
+    with open(os.path.join(args.source, "samples", "kx-color-page.ppd"), "rb") as f:
+        sample_bytes = f.read()
+    gray = b'*ColorModel Gray/Grayscale: "<</ProcessColorModel /DeviceGray>>setpagedevice"\n'
+    cmyk_first = sample_bytes.replace(gray, b"").replace(b"*CloseUI: *ColorModel", gray + b"*CloseUI: *ColorModel")
+    check(cmyk_first != sample_bytes and gray in cmyk_first, "the sample with CMYK first")
+    cmyk_first_path = os.path.join(args.work, "cmyk-first.ppd")
+    with open(cmyk_first_path, "wb") as f:
+        f.write(cmyk_first)
+    for selection, enabled in [("0", False), ("Grayscale", False), ("1", True), ("Color", True)]:
+        data, _ = report(path(cmyk_first_path), "--color", selection)
+        rendering = [item for item in data["documentSheet"] if item["keyword"] == "*KXRendering"]
+        check(len(rendering) == 1 and rendering[0]["enabled"] == enabled,
+              "CMYK first, --color %s: rendering %s" % (selection, "enabled" if enabled else "disabled"), rendering)
+    os.remove(cmyk_first_path)
+
     # The rendering item follows the colour item.
     data, _ = report(sample, "--color", "0", "--change-color", "1", "--change-color", "0")
     sheet = data["documentSheet"]
     index = [i for i, item in enumerate(sheet) if item["keyword"] == "*KXRendering"][0]
     check(not sheet[index]["enabled"], "opened on monochrome: rendering disabled")
     changes = data["colorChanges"]
-    check([c["selection"] for c in changes] == [1, 0], "the changes asked for", changes)
+    check([(c["selection"], c["option"]) for c in changes] == [(1, "Color"), (0, "Grayscale")],
+          "the changes asked for, by option", changes)
     for change in changes:
         on = change["selection"] != 0
         told = change["hostTold"]
@@ -128,6 +168,40 @@ def main():
     check(features["*KXToner"]["orderDependency"] == 25, "orderDependency's integer part")
     check(features["*KXDensity"]["orderDependency"] == 0, "no *OrderDependency: 0")
     os.remove(escapes)
+
+    # A plug-in of another build runs through the same calls, but nothing of
+    # its memory is read: no model, no marks, and the reason says why.
+    data, _ = report(sample, "--plugin", path(args.foreign))
+    check(data["model"] is None and data["modelUnavailable"].startswith("not the plug-in built with this"),
+          "foreign plug-in: no model, and why", data["modelUnavailable"])
+    check(data["documentRead"] is None and all(item["forbidden"] is None for item in data["documentSheet"]),
+          "foreign plug-in: nothing read of its model")
+    check(data["installed"] and data["applyAction"] == 4, "foreign plug-in: the host's answers, the callback",
+          (data["installed"], data["applyAction"]))
+    check(data["colorProfile"]["name"] == "SHEETPRINTER.icm", "QueryColorProfile gets the sheets' printer",
+          data["colorProfile"])
+
+    # Nothing is written where the tool runs: a read-only working directory,
+    # and one of 250 characters, give the same JSON.
+    _, normal = report(sample)
+    readonly = os.path.join(args.work, "readonly")
+    long_base = os.path.join(os.path.abspath(args.work), "long")
+    deep = long_base
+    while len(deep) + 51 < 249:
+        deep = os.path.join(deep, "d" * 50)
+    deep = os.path.join(deep, "x" * (249 - len(deep)))
+    check(len(deep) == 250, "a working directory of 250 characters", len(deep))
+    for folder in [readonly, deep]:
+        os.makedirs(folder, exist_ok=True)
+        os.chmod(folder, 0o555)
+        try:
+            _, text = report(path(os.path.join(args.source, "samples", "kx-color-page.ppd"), folder), cwd=folder)
+            check(text == normal, "the same JSON from %d-character %s" % (len(os.path.abspath(folder)), folder))
+            check(os.listdir(folder) == [], "nothing written in " + folder, os.listdir(folder))
+        finally:
+            os.chmod(folder, 0o755)
+    shutil.rmtree(readonly)
+    shutil.rmtree(long_base)
 
     # The text report: its sections in the order of the driver's calls.
     env = dict(os.environ, LC_ALL="en_US.UTF-8")

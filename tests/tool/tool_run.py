@@ -1,4 +1,7 @@
-"""Running kxpsui-host from the tests, natively or under Wine."""
+"""Running kxpsui-host from the tests, natively or under Wine, and what a run
+may leave behind."""
+import glob
+import os
 import subprocess
 import tempfile
 
@@ -12,6 +15,50 @@ def run_captured(command, cwd, env, timeout=300):
         out.seek(0)
         err.seek(0)
         return status, out.read(), err.read()
+
+
+def listing(folder):
+    """Every file and folder under folder, as relative paths."""
+    found = []
+    for root, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            found.append(os.path.relpath(os.path.join(root, name), folder))
+    return sorted(found)
+
+
+class Traces:
+    """Where a run could leave something: the working directory, the
+    temporary folder and, under Wine, the spooler's drivers and printers and
+    its driver directory. The native build's temporary folder is a private
+    one (TMP); Wine's is the prefix's own."""
+
+    def __init__(self, work, runner, probe):
+        self.work = work
+        self.runner = runner
+        self.probe = probe
+        self.prefix = runner[1] if runner else None
+        if self.prefix:
+            self.temp = (glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "Temp")) + [None])[0]
+        else:
+            self.temp = os.path.join(work, "tmp")
+            os.makedirs(self.temp, exist_ok=True)
+        self.env = dict(os.environ, LC_ALL="en_US.UTF-8")
+        if not self.prefix:
+            self.env["TMP"] = self.temp
+
+    def files(self, cwd):
+        """The working directory's and the temporary folder's entries."""
+        return {"working directory": listing(cwd), "temporary folder": listing(self.temp) if self.temp else []}
+
+    def spooler(self):
+        """What the shared spooler holds (Wine only): its drivers, printers and
+        the files of its driver directory."""
+        if not self.prefix:
+            return {}
+        status, out, err = run_captured(self.runner + [self.probe, "list"], self.work, self.env)
+        directory = os.path.join(self.prefix, "drive_c", "windows", "system32", "spool", "drivers", "x64", "3")
+        return {"spooler": (status, out.decode("utf-8", "replace").splitlines()),
+                "driver directory": listing(directory)}
 
 
 class Checks:

@@ -1,0 +1,92 @@
+// Only read: nothing of the plug-in's code runs on this side.
+#include "host/report/plugin_model.h"
+
+#include "host/common/text.h"
+#include "ppd/ppd_document.h"
+
+namespace {
+
+std::u16string TextOf(const PpdText& text) {
+    int32_t length = text.length;
+    if (length < 0 || length >= kPpdTextCapacity) {
+        length = 0;  // never trust a count read from the plug-in's memory
+    }
+    return std::u16string(reinterpret_cast<const char16_t*>(text.chars), static_cast<size_t>(length));
+}
+
+}  // namespace
+
+InstalledValues PluginInstalledValues(const PluginContext* context) {
+    InstalledValues values;
+    if (context == nullptr || context->document == nullptr) {
+        return values;
+    }
+    const PpdDocument* document = context->document;
+    for (int32_t i = 0; i < document->installableCount; ++i) {
+        const InstallableSetting* setting = document->installables[i];
+        values.emplace_back(Utf16ToUtf8(setting->keyword.chars), Utf16ToUtf8(setting->value.chars));
+    }
+    return values;
+}
+
+std::vector<ForbiddenOptions> PluginForbiddenOptions(const PluginContext* context) {
+    std::vector<ForbiddenOptions> forbidden;
+    if (context == nullptr || context->document == nullptr) {
+        return forbidden;
+    }
+    const PpdDocument* document = context->document;
+    for (int32_t i = 0; i < document->featureCount; ++i) {
+        const PpdFeature* feature = document->features[i];
+        ForbiddenOptions entry;
+        entry.feature = Utf16ToUtf8(feature->keyword.chars);
+        for (int32_t k = 0; feature->options != nullptr && k < feature->optionCount; ++k) {
+            if (feature->options[k]->constrained) {
+                entry.options.push_back(Utf16ToUtf8(feature->options[k]->keyword.chars));
+            }
+        }
+        if (!entry.options.empty()) {
+            forbidden.push_back(entry);
+        }
+    }
+    return forbidden;
+}
+
+ModelSnapshot SnapshotModel(const PluginContext* context) {
+    ModelSnapshot model;
+    if (context == nullptr || context->document == nullptr) {
+        return model;
+    }
+    const PpdDocument* document = context->document;
+    model.present = true;
+    model.modelName = TextOf(document->modelName);
+    model.product = TextOf(document->product);
+    model.manufacturer = TextOf(document->manufacturer);
+    model.languageEncoding = TextOf(document->languageEncoding);
+    model.languageVersion = TextOf(document->languageVersion);
+    for (int32_t i = 0; i < document->featureCount; ++i) {
+        const PpdFeature* feature = document->features[i];
+        ModelFeature entry;
+        entry.keyword = TextOf(feature->keyword);
+        entry.translation = TextOf(feature->translation);
+        entry.defaultOption = TextOf(feature->defaultOption);
+        entry.groupKeyword = TextOf(feature->groupKeyword);
+        entry.groupTranslation = TextOf(feature->groupTranslation);
+        entry.uiType = feature->uiType;
+        entry.orderDependency = feature->orderDependency;
+        for (int32_t k = 0; feature->options != nullptr && k < feature->optionCount; ++k) {
+            const PpdOption* option = feature->options[k];
+            entry.options.push_back({TextOf(option->keyword), TextOf(option->translation), option->constrained});
+        }
+        model.features.push_back(entry);
+    }
+    for (int32_t i = 0; i < document->constraintCount; ++i) {
+        const PpdConstraint* constraint = document->constraints[i];
+        model.constraints.push_back({TextOf(constraint->keyword1), TextOf(constraint->option1),
+                                     TextOf(constraint->keyword2), TextOf(constraint->option2)});
+    }
+    for (int32_t i = 0; i < document->installableCount; ++i) {
+        const InstallableSetting* setting = document->installables[i];
+        model.installables.emplace_back(TextOf(setting->keyword), TextOf(setting->value));
+    }
+    return model;
+}
