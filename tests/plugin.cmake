@@ -1,5 +1,5 @@
 # The plug-in spine and the private devmode, driven through the loaded binary.
-kx_test_executable(kx_plugin_tests plugin)
+kx_test_executable(kx_plugin_tests DIRS plugin LINK kxtest_plugin)
 # The paper swap depends on the user's country: 1 and 2 get Letter, the rest A4.
 foreach(locale en_US.UTF-8 de_DE.UTF-8 en_GB.UTF-8 en_CA.UTF-8 ja_JP.UTF-8)
   kx_add_test(plugin_tests_${locale} kx_plugin_tests LOCALE ${locale})

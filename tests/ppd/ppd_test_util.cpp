@@ -127,6 +127,20 @@ const PpdOption* FindOption(const PpdFeature& feature, const char* keyword) {
     return nullptr;
 }
 
+std::string Marked(const PpdDocument& document, const char* keyword) {
+    const PpdFeature* feature = FindFeature(document, keyword);
+    if (feature == nullptr) {
+        return std::string("<no feature ") + keyword + ">";
+    }
+    std::string out;
+    for (int32_t i = 0; i < feature->optionCount; ++i) {
+        if (feature->options[i]->constrained) {
+            out += "[" + Printable(feature->options[i]->keyword) + "]";
+        }
+    }
+    return out;
+}
+
 std::string Describe(const PpdDocument& document) {
     std::string out;
     out += "model " + Printable(document.modelName) + " product " + Printable(document.product) + " maker " +

@@ -54,6 +54,8 @@ std::string ReadFileBytes(const std::string& path);
 
 const PpdFeature* FindFeature(const PpdDocument& document, const char* keyword);
 const PpdOption* FindOption(const PpdFeature& feature, const char* keyword);
+// The marked options of one feature, in order, as "[A][B]".
+std::string Marked(const PpdDocument& document, const char* keyword);
 
 // The whole document as lines of text, for comparing two documents or
 // printing one.
