@@ -1,7 +1,7 @@
 # Hardening: allocation failure, hostile values, guard pages and concurrency,
 # on both builds. The guard page's implementation is the one file that
 # differs between them.
-kx_test_executable(kx_hardening_tests DIRS hardening LINK kxcore kxtest_ppd kxtest_plugin kxhost)
+kx_test_executable(kx_hardening_tests DIRS hardening LINK kxppd_alloc_hooks kxcore kxtest_ppd kxtest_plugin kxhost)
 if(WIN32)
   target_sources(kx_hardening_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/hardening/windows/guard_page.cpp)
 else()
