@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "host/driver_host.h"
+#include "plugin/plugin_context.h"
 #include "tests/support/fake_driver_ui.h"
 #include "tests/support/plugin_module.h"
 
@@ -13,6 +15,22 @@ namespace {
 
 constexpr DWORD kPoisonError = 0xdeadbeef;
 constexpr DWORD kPoisonValue = 0xa5a5a5a5;
+
+// Notes, each time the plug-in lets go of a reference, whether the object
+// still holds its document (read through the context it registers on the
+// document sheet).
+class ReleaseWatchingDriverUi : public FakeDriverUi {
+  public:
+    ULONG STDMETHODCALLTYPE Release() override {
+        if (context != nullptr) {
+            documentHeldAtRelease.push_back(context->document != nullptr);
+        }
+        return FakeDriverUi::Release();
+    }
+
+    const PluginContext* context = nullptr;  // the plug-in's, borrowed
+    std::vector<bool> documentHeldAtRelease;
+};
 
 class PluginObjectTest : public ::testing::Test {
   protected:
@@ -206,6 +224,36 @@ TEST_F(PluginObjectTest, PublishDriverInterface_FailureLeavesItUnsetAndRetries) 
     // of it in its last Release.
     EXPECT_EQ(object->Release(), 0u);
     object = nullptr;
+    EXPECT_EQ(host.References(), 1);
+}
+
+TEST_F(PluginObjectTest, LastRelease_LetsGoOfTheDriverInterfaceBeforeTheDocument) {
+    HostPrinter printer;
+    std::string error;
+    ASSERT_TRUE(printer.Add(std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd", &error)) << error;
+    ReleaseWatchingDriverUi host;
+    ASSERT_EQ(object->PublishDriverInterface(&host), S_OK);
+    // The document sheet: the first call reads the PPD, the second registers
+    // the context.
+    OEMUIOBJ uiObject = {sizeof(OEMUIOBJ), nullptr};
+    OPTITEM noItems[1];
+    OEMCUIPPARAM param;
+    memset(&param, 0, sizeof(param));
+    param.cbSize = sizeof(param);
+    param.poemuiobj = &uiObject;
+    param.hPrinter = printer.Handle();
+    param.hModule = LoadedPlugin().module;
+    param.hOEMHeap = GetProcessHeap();
+    ASSERT_EQ(object->CommonUIProp(OEMCUIP_DOCPROP, &param), S_OK);
+    param.pOEMOptItems = noItems;
+    ASSERT_EQ(object->CommonUIProp(OEMCUIP_DOCPROP, &param), S_OK);
+    host.context = static_cast<const PluginContext*>(param.pOEMUserData);
+    ASSERT_NE(host.context, nullptr);
+    ASSERT_NE(host.context->document, nullptr);
+
+    EXPECT_EQ(object->Release(), 0u);
+    object = nullptr;
+    EXPECT_EQ(host.documentHeldAtRelease, std::vector<bool>{true}) << "one release, while the document is still held";
     EXPECT_EQ(host.References(), 1);
 }
 
