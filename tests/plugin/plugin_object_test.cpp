@@ -171,7 +171,8 @@ TEST_F(PluginObjectTest, QueryColorProfile_NullCountOrFlags) {
 TEST_F(PluginObjectTest, NotImplementedSlots_TouchNothing) {
     DWORD result = kPoisonValue;
     INT intResult = static_cast<INT>(kPoisonValue);
-    BYTE bytes[8] = {};
+    BYTE bytes[8];
+    memset(bytes, 0xA5, sizeof(bytes));
     SetLastError(kPoisonError);
     EXPECT_EQ(object->DocumentPropertySheets(nullptr, 0), E_NOTIMPL);
     EXPECT_EQ(object->DevicePropertySheets(nullptr, 1), E_NOTIMPL);
@@ -189,7 +190,7 @@ TEST_F(PluginObjectTest, NotImplementedSlots_TouchNothing) {
     EXPECT_EQ(result, kPoisonValue);
     EXPECT_EQ(intResult, static_cast<INT>(kPoisonValue));
     for (BYTE b : bytes) {
-        EXPECT_EQ(b, 0);
+        EXPECT_EQ(b, 0xA5);
     }
 }
 
