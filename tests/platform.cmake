@@ -15,7 +15,7 @@ else()
   target_sources(kx_platform_testmod PRIVATE platform/module/test_module_strings.cpp)
 endif()
 
-kx_test_executable(kx_platform_tests DIRS platform)
+kx_test_executable(kx_platform_tests DIRS platform LINK kxtest_text)
 add_dependencies(kx_platform_tests kx_platform_testmod)
 target_compile_definitions(kx_platform_tests PRIVATE
   KX_TEST_MODULE_FILE_NAME="$<TARGET_FILE_NAME:kx_platform_testmod>")
@@ -40,7 +40,7 @@ if(WIN32)
   add_test(NAME platform_conversion_dump COMMAND kx_conversion_dump kx_conversion_dump.txt
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 elseif(KX_WINDOWS_BUILD_DIR)
-  kx_test_executable(kx_conversion_compare DIRS platform/dump platform/compare)
+  kx_test_executable(kx_conversion_compare DIRS platform/dump platform/compare LINK kxtest_text)
   target_compile_definitions(kx_conversion_compare PRIVATE
     KX_WINDOWS_BUILD_DIR="${KX_WINDOWS_BUILD_DIR}"
     KX_WINDOWS_CONVERSION_DUMP="${KX_WINDOWS_BUILD_DIR}/tests/kx_conversion_dump.txt")

@@ -15,6 +15,7 @@
 #include "host/ppd_check.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"
+#include "tests/support/test_text.h"
 
 namespace {
 
@@ -40,18 +41,10 @@ std::string FixturePath(const std::string& name) {
 }
 
 std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        ADD_FAILURE() << "cannot open " << path;
-        return bytes;
+    const std::string bytes = ReadFileBytes(path);
+    if (bytes.empty()) {
+        ADD_FAILURE() << "cannot read " << path;
     }
-    char chunk[65536];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        bytes.append(chunk, count);
-    }
-    fclose(file);
     return bytes;
 }
 
@@ -128,19 +121,6 @@ const char kHeader[] =
     "*LanguageVersion: English\n"
     "*LanguageEncoding: ISOLatin1\n"
     "*ModelName: \"KX Check\"\n";
-
-// Everything a FILE* stream received.
-std::string Contents(FILE* stream) {
-    std::string text;
-    fflush(stream);
-    rewind(stream);
-    char chunk[4096];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), stream)) > 0) {
-        text.append(chunk, count);
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -314,7 +294,7 @@ TEST(PpdCheck, SecondQueryLine_StopsTheCountsWhereTheReaderStops) {
 }
 
 TEST(RunPpdCheck, ExitStatusAndStreams) {
-    const std::string sample = std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
+    const std::string sample = SamplePpdPath();
     const std::string faulty = FixturePath("rendering-one-option.ppd");
     const Expected fault = ExpectedFindings(ReadBytes(faulty)).at(0);
     const std::string faultLine = faulty + ":" + std::to_string(fault.line) + ": error: " + fault.text;
@@ -344,8 +324,8 @@ TEST(RunPpdCheck, ExitStatusAndStreams) {
         ASSERT_NE(nullptr, out);
         ASSERT_NE(nullptr, err);
         EXPECT_EQ(row.status, RunPpdCheck(row.paths, out, err));
-        const std::string outText = Contents(out);
-        const std::string errText = Contents(err);
+        const std::string outText = StreamBytes(out);
+        const std::string errText = StreamBytes(err);
         fclose(out);
         fclose(err);
         if (row.outPart.empty()) {

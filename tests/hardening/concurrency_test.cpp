@@ -13,7 +13,7 @@
 #include "plugin/module.h"
 #include "plugin/oem_ui_plugin.h"
 #include "ppd/ppd_alloc.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 
@@ -167,7 +167,7 @@ TEST(Concurrency, InterlockedCompareExchangeSwapsOnlyOnAMatch) {
 // the other reads whole documents: the reader's allocation bookkeeping is
 // each thread's own, so neither sees the other's failure or counts.
 TEST(Concurrency, TwoThreadsReadDocumentsAtOnce) {
-    const std::string path = std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
+    const std::string path = SamplePpdPath();
     DocumentPtr reference = ReadDocumentFile(path);
     ASSERT_NE(nullptr, reference);
     const std::string expected = Describe(*reference);

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 

@@ -231,7 +231,7 @@ TEST_F(PluginObjectTest, PublishDriverInterface_FailureLeavesItUnsetAndRetries) 
 TEST_F(PluginObjectTest, LastRelease_LetsGoOfTheDriverInterfaceBeforeTheDocument) {
     HostPrinter printer;
     std::string error;
-    ASSERT_TRUE(printer.Add(std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd", &error)) << error;
+    ASSERT_TRUE(printer.Add(SamplePpdPath(), &error)) << error;
     ReleaseWatchingDriverUi host;
     ASSERT_EQ(object->PublishDriverInterface(&host), S_OK);
     // The document sheet: the first call reads the PPD, the second registers

@@ -5,7 +5,7 @@
 #include "customize/constraints.h"
 #include "ppd/ppd_alloc.h"
 #include "ppd/ppd_document.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 
@@ -253,13 +253,9 @@ TEST(Parser, CrLfFileReadsLikeTheLfFile) {
     EXPECT_NE(Describe(*fromLf), Describe(*fromCrLf));
 
     // Opened the way the plug-in opens it (text mode), CR LF arrives as LF.
-    const char* name = "kx_ppd_crlf_fixture.ppd";
-    FILE* out = fopen(name, "wb");
-    ASSERT_NE(nullptr, out);
-    fwrite(crlf.data(), 1, crlf.size(), out);
-    fclose(out);
-    DocumentPtr textMode = ReadDocumentFile(name);
-    remove(name);
+    const ScratchFile file(ScratchName("kx_ppd_crlf", ".ppd"));
+    ASSERT_TRUE(file.Write(crlf));
+    DocumentPtr textMode = ReadDocumentFile(file.Name());
     ASSERT_NE(nullptr, textMode);
     EXPECT_EQ(Describe(*fromLf), Describe(*textMode));
 }

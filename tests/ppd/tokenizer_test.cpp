@@ -3,7 +3,7 @@
 
 #include "ppd/ppd_keywords.h"
 #include "ppd/ppd_tokenizer.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 

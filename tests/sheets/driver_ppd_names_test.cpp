@@ -54,8 +54,8 @@ TEST(DriverPpdNames, NamesAsTheDriverReadsThem) {
         ParseDriverPpd(c.ppd, &ppd);
         ASSERT_EQ(1u, ppd.features.size());
         EXPECT_EQ(c.keyword, ppd.features[0].keyword);
-        EXPECT_EQ(Narrow(reinterpret_cast<const WCHAR*>(c.name.c_str())),
-                  Narrow(reinterpret_cast<const WCHAR*>(ppd.features[0].name.c_str())));
+        EXPECT_EQ(Printable(reinterpret_cast<const WCHAR*>(c.name.c_str())),
+                  Printable(reinterpret_cast<const WCHAR*>(ppd.features[0].name.c_str())));
         EXPECT_EQ(c.options, ppd.features[0].optionKeywords);
     }
 }

@@ -4,8 +4,8 @@
 
 #include "customize/constraints.h"
 #include "customize/installed_options.h"
-#include "tests/ppd/ppd_test_util.h"
 #include "tests/support/fake_driver_ui.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 #include <string.h>
 
@@ -7,32 +7,6 @@
 #include <new>
 
 #include "customize/constraints.h"
-
-WideString Units(const std::string& bytes) {
-    WideString units;
-    for (unsigned char byte : bytes) {
-        units += static_cast<WCHAR>(byte);
-    }
-    return units;
-}
-
-std::string Printable(const WCHAR* text) {
-    std::string out;
-    if (text == nullptr) {
-        return "(null)";
-    }
-    for (; *text != 0; ++text) {
-        const unsigned unit = static_cast<unsigned>(*text);
-        if (unit >= 0x20 && unit < 0x7F && unit != '\\') {
-            out += static_cast<char>(unit);
-        } else {
-            char escape[12];
-            snprintf(escape, sizeof(escape), "\\u%04X", unit);
-            out += escape;
-        }
-    }
-    return out;
-}
 
 bool IsDoubleByteCodePage() {
     return GetACP() == 932;
@@ -90,21 +64,6 @@ std::vector<std::string> CorpusFiles() {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    std::string bytes;
-    FILE* stream = _wfopen(Units(path).c_str(), TEXT("rb"));
-    if (stream == nullptr) {
-        return bytes;
-    }
-    char chunk[65536];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), stream)) > 0) {
-        bytes.append(chunk, count);
-    }
-    fclose(stream);
-    return bytes;
 }
 
 const PpdFeature* FindFeature(const PpdDocument& document, const char* keyword) {
