@@ -6,6 +6,7 @@
 
 #include "customize/color_mode_callback.h"
 #include "customize/constraints.h"
+#include "customize/installed_options.h"
 #include "customize/ppd_path.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"

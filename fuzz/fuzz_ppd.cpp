@@ -15,7 +15,7 @@
 #include "fuzz/fuzz_support.h"
 #include "ppd/ppd_alloc.h"
 #include "ppd/ppd_document.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 

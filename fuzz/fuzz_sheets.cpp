@@ -21,7 +21,7 @@
 #include "ppd/ppd_alloc.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 

@@ -3,12 +3,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#if KX_PPD_ALLOCATION_HOOKS
+
 namespace {
 
-// The reader runs on the host's one UI thread; the counters need no lock.
-int64_t failOrdinal = -1;
-int64_t attempts = 0;
-int64_t live = 0;
+// A host may read the PPDs of two printers on two threads: each thread keeps
+// its own counts and its own failure.
+thread_local int64_t failOrdinal = -1;
+thread_local int64_t attempts = 0;
+thread_local int64_t live = 0;
 
 }  // namespace
 
@@ -40,6 +43,18 @@ void PpdCountRelease(const void* block) {
         --live;
     }
 }
+
+#else
+
+bool PpdAllocationAllowed() {
+    return true;
+}
+
+void PpdCountAllocation(const void*) {}
+
+void PpdCountRelease(const void*) {}
+
+#endif
 
 void* PpdAllocBlock(size_t bytes) {
     if (!PpdAllocationAllowed()) {

@@ -1,7 +1,13 @@
 // Every allocation and release of the PPD reader and of the constraint index
-// goes through these few functions. One counter sees them all, so that a test
-// can make any one allocation fail and then check that the document is still
-// consistent and that nothing is left behind when it is destroyed.
+// goes through these few functions, so that a test can count them, make any
+// one allocation fail, and then check that the document is still consistent
+// and that nothing is left behind when it is destroyed.
+//
+// The counting and the failure hook exist only where ppd_alloc.cpp is
+// compiled with KX_PPD_ALLOCATION_HOOKS (the kxppd_alloc_hooks objects that a
+// test executable links in place of the library's own): the plug-in binary
+// carries neither. Each thread counts its own allocations, so documents read
+// on several threads at once share nothing here.
 #pragma once
 
 #include <stddef.h>
@@ -11,17 +17,23 @@
 
 #include "platform/platform.h"
 
-// Test hook: the allocation attempt with this ordinal, counted from 0 at this
-// call, fails; -1 lets every attempt through. Attempts are counted either way.
+#if KX_PPD_ALLOCATION_HOOKS
+// Test hook: this thread's allocation attempt with this ordinal, counted from
+// 0 at this call, fails; -1 lets every attempt through. Attempts are counted
+// either way.
 void PpdFailAllocation(int64_t ordinal);
-// Allocation attempts since the last PpdFailAllocation call.
+// This thread's allocation attempts since its last PpdFailAllocation call.
 int64_t PpdAllocationAttempts();
-// Blocks, records and strings allocated through here and not yet released.
+// Blocks, records and strings this thread allocated through here and has not
+// yet released.
 int64_t PpdLiveAllocations();
+#endif
 
-// Counts one attempt; false when the test hook wants it to fail.
+// Counts one attempt; false when the test hook wants it to fail (always true
+// without the hooks).
 bool PpdAllocationAllowed();
-// Bookkeeping of the live count, for the record templates below.
+// Bookkeeping of the live count, for the record templates below (nothing
+// without the hooks).
 void PpdCountAllocation(const void* block);
 void PpdCountRelease(const void* block);
 

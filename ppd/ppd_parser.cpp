@@ -16,20 +16,47 @@ constexpr WCHAR kGreaterThan = 62;
 constexpr WCHAR kAsterisk = 42;
 
 // One segment of a keyword/translation token, hex escapes decoded. Units
-// past the capacity are dropped, the rest of that segment with them.
+// past the capacity are dropped, the rest of that segment with them. Under a
+// double-byte ANSI code page the cut never leaves a lead byte last without
+// its trail byte, which Assign would read as a character the PPD does not
+// hold.
 struct Segment {
     int32_t length = 0;
+    bool cut = false;
     WCHAR units[kPpdSegmentCapacity + 1];
 
-    void Clear() { length = 0; }
+    void Clear() {
+        length = 0;
+        cut = false;
+    }
     void Append(WCHAR unit) {
+        if (cut) {
+            return;
+        }
         if (length < kPpdSegmentCapacity) {
             units[length++] = unit;
+            return;
+        }
+        cut = true;
+        if (EndsInLeadByte()) {
+            --length;
         }
     }
     const WCHAR* Terminated() {
         units[length] = 0;
         return units;
+    }
+
+  private:
+    // Trail bytes share their range with lead bytes, so the pairs are found
+    // by walking from the segment's start: a lead byte takes the next unit
+    // as its trail.
+    bool EndsInLeadByte() const {
+        int32_t next = 0;
+        while (next < length) {
+            next += IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(units[next] & 0xFF)) ? 2 : 1;
+        }
+        return next > length;
     }
 };
 

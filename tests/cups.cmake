@@ -4,11 +4,10 @@
 # (en_US), the JIS83-RKSJ file under 932 (ja_JP), where the constraint
 # passes, which do not depend on the code page, are not run again.
 if(NOT WIN32)
-  kx_test_executable(kx_cups_tests cups)
+  kx_test_executable(kx_cups_tests DIRS cups LINK kxtest_ppd kxhost)
   # CUPS's PPD interface is deprecated; only the file that calls it is let off.
   set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/cups/cups_oracle.cpp PROPERTIES
     COMPILE_OPTIONS -Wno-deprecated-declarations)
-  target_sources(kx_cups_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ppd/ppd_test_util.cpp)
   target_link_libraries(kx_cups_tests PRIVATE cups)
   kx_add_test(cups_tests_en_US.UTF-8 kx_cups_tests LOCALE en_US.UTF-8)
   kx_add_test(cups_tests_ja_JP.UTF-8 kx_cups_tests LOCALE ja_JP.UTF-8

@@ -1,14 +1,12 @@
 # Hardening: allocation failure, hostile values, guard pages and concurrency,
 # on both builds. The guard page's implementation is the one file that
 # differs between them.
-kx_test_executable(kx_hardening_tests hardening)
+kx_test_executable(kx_hardening_tests DIRS hardening LINK kxppd_alloc_hooks kxcore kxtest_ppd kxtest_plugin kxhost)
 if(WIN32)
   target_sources(kx_hardening_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/hardening/windows/guard_page.cpp)
 else()
   target_sources(kx_hardening_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/hardening/linux/guard_page.cpp)
 endif()
-# The reader's helpers (consistency, marks, documents from files).
-target_sources(kx_hardening_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ppd/ppd_test_util.cpp)
 # Text conversion follows the ANSI code page: single-byte and double-byte.
 foreach(locale en_US.UTF-8 ja_JP.UTF-8)
   kx_add_test(hardening_tests_${locale} kx_hardening_tests LOCALE ${locale})

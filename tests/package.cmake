@@ -2,8 +2,7 @@
 # the Windows build each package is also read back with the platform's own
 # INF reader. In the Linux tree, the Windows build's tool is run under Wine
 # on the same inputs and must write the same bytes.
-kx_test_executable(kx_package_tests package)
-target_link_libraries(kx_package_tests PRIVATE kxpackage)
+kx_test_executable(kx_package_tests DIRS package LINK kxpackage)
 if(WIN32)
   target_link_libraries(kx_package_tests PRIVATE setupapi)
 endif()

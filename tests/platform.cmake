@@ -20,7 +20,7 @@ add_executable(kx_platform_child platform/child/child.cpp)
 kx_target_defaults(kx_platform_child)
 target_link_libraries(kx_platform_child PRIVATE kxplatform)
 
-kx_test_executable(kx_platform_tests platform)
+kx_test_executable(kx_platform_tests DIRS platform LINK kxtest_text)
 add_dependencies(kx_platform_tests kx_platform_testmod kx_platform_child)
 target_compile_definitions(kx_platform_tests PRIVATE
   KX_TEST_MODULE_FILE_NAME="$<TARGET_FILE_NAME:kx_platform_testmod>"
@@ -46,7 +46,7 @@ if(WIN32)
   add_test(NAME platform_conversion_dump COMMAND kx_conversion_dump kx_conversion_dump.txt
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 elseif(KX_WINDOWS_BUILD_DIR)
-  kx_test_executable(kx_conversion_compare platform/dump platform/compare)
+  kx_test_executable(kx_conversion_compare DIRS platform/dump platform/compare LINK kxtest_text)
   target_compile_definitions(kx_conversion_compare PRIVATE
     KX_WINDOWS_BUILD_DIR="${KX_WINDOWS_BUILD_DIR}"
     KX_WINDOWS_CONVERSION_DUMP="${KX_WINDOWS_BUILD_DIR}/tests/kx_conversion_dump.txt")

@@ -2,8 +2,10 @@
 # The resource loader picks the language from the locale; each run checks the
 # column of the language that LC_ALL names, sv_SE standing for a language the
 # module does not carry.
-kx_test_executable(kx_resource_tests resources)
+kx_test_executable(kx_resource_tests DIRS resources LINK kxtest_labels kxtest_plugin kxlabels)
 if(WIN32)
+  # The version block is read back with the platform's version API.
+  target_link_libraries(kx_resource_tests PRIVATE version)
   set(kx_other_module version.dll)
 else()
   set(kx_other_module $<TARGET_FILE_NAME:kxplatform>)

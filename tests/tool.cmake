@@ -1,7 +1,7 @@
 # kxpsui-host: its JSON writer and options in process, the command itself
 # (both under Wine in the Windows build); and, in the Linux tree, the JSON of
 # both builds compared byte for byte.
-kx_test_executable(kx_tool_tests tool)
+kx_test_executable(kx_tool_tests DIRS tool LINK kxtool)
 kx_add_test(tool_tests kx_tool_tests)
 
 # A module that loads but lacks the plug-in's exports, and a plug-in that is

@@ -12,7 +12,8 @@
 // Installed values, ANSI bytes: feature name without '*', option keyword.
 typedef std::vector<std::pair<std::string, std::string>> InstalledValues;
 
-class HostDriverUi final : public IPrintOemDriverUI {
+// Not final: a test may watch the plug-in's calls by overriding one of them.
+class HostDriverUi : public IPrintOemDriverUI {
   public:
     struct SettingQuery {
         PVOID pci;

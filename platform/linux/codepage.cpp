@@ -1,5 +1,6 @@
 // Code pages 1252, 932 and UTF-8, converted as the platform converts them
-// with the tables generated from glibc's mappings (codepage_gen).
+// with the tables generated from glibc's mappings (codepage_gen), and their
+// lead bytes.
 #include <string.h>
 
 #include "platform/linux/internal.h"
@@ -335,6 +336,20 @@ extern "C" int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR l
         return 0;
     }
     return sink.count;
+}
+
+// Only code page 932 has lead bytes; UTF-8 is not a double-byte code page.
+extern "C" BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
+    switch (Resolve(CodePage)) {
+        case Encoding::k932:
+            return kxplat::kCp932IsLeadByte[TestChar] != 0 ? TRUE : FALSE;
+        case Encoding::k1252:
+        case Encoding::kUtf8:
+            return FALSE;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+    }
 }
 
 extern "C" int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,

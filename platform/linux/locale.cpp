@@ -4,7 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
+
 #include "platform/linux/internal.h"
+#include "platform/linux/stand_in_controls.h"
 #include "platform/platform.h"
 
 namespace kxplat {
@@ -164,8 +167,16 @@ extern "C" LANGID WINAPI GetUserDefaultUILanguage(void) {
     return static_cast<LANGID>(kxplat::UserLocale().lcid);
 }
 
+namespace {
+std::atomic<bool> failLocaleInfo{false};
+}
+
+extern "C" void WINAPI KxStandInFailLocaleInfo(BOOL fail) {
+    failLocaleInfo = fail != FALSE;
+}
+
 extern "C" int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData) {
-    if (cchData < 0 || (cchData > 0 && lpLCData == nullptr)) {
+    if (failLocaleInfo || cchData < 0 || (cchData > 0 && lpLCData == nullptr)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }

@@ -16,6 +16,7 @@
 #include "host/common/text.h"
 #include "ppd/ppd_document.h"
 #include "resources/feature_labels.h"
+#include "tests/support/test_text.h"
 
 namespace {
 
@@ -42,18 +43,10 @@ std::string FixturePath(const std::string& name) {
 }
 
 std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        ADD_FAILURE() << "cannot open " << path;
-        return bytes;
+    const std::string bytes = ReadFileBytes(path);
+    if (bytes.empty()) {
+        ADD_FAILURE() << "cannot read " << path;
     }
-    char chunk[65536];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        bytes.append(chunk, count);
-    }
-    fclose(file);
     return bytes;
 }
 
@@ -135,19 +128,6 @@ const char kHeader[] =
     "*LanguageVersion: English\n"
     "*LanguageEncoding: ISOLatin1\n"
     "*ModelName: \"KX Check\"\n";
-
-// Everything a FILE* stream received.
-std::string Contents(FILE* stream) {
-    std::string text;
-    fflush(stream);
-    rewind(stream);
-    char chunk[4096];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), stream)) > 0) {
-        text.append(chunk, count);
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -366,7 +346,7 @@ TEST(PpdCheck, SecondQueryLine_StopsTheCountsWhereTheReaderStops) {
 
 // The command line as kxpsui-host hands it over, --check anywhere in it.
 TEST(RunCheckCommand, ExitStatusAndStreams) {
-    const std::string sample = std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
+    const std::string sample = SamplePpdPath();
     const std::string faulty = FixturePath("rendering-one-option.ppd");
     const Expected fault = ExpectedFindings(ReadBytes(faulty)).at(0);
     const std::string faultLine = faulty + ":" + std::to_string(fault.line) + ": error: " + fault.text;
@@ -421,8 +401,8 @@ TEST(RunCheckCommand, ExitStatusAndStreams) {
         ASSERT_NE(nullptr, out);
         ASSERT_NE(nullptr, err);
         EXPECT_EQ(row.status, RunCheckCommand(row.args, out, err));
-        const std::string outText = Contents(out);
-        const std::string errText = Contents(err);
+        const std::string outText = StreamBytes(out);
+        const std::string errText = StreamBytes(err);
         fclose(out);
         fclose(err);
         if (row.outPart.empty()) {
@@ -448,7 +428,7 @@ TEST(RunCheckCommand, ResultsThatCannotBeWritten_AreExitStatus2) {
         ASSERT_NE(nullptr, readOnly);
         ASSERT_NE(nullptr, err);
         EXPECT_EQ(2, RunCheckCommand(args, readOnly, err));
-        EXPECT_EQ("kxpsui-host: cannot write the check's results\n", Contents(err));
+        EXPECT_EQ("kxpsui-host: cannot write the check's results\n", StreamBytes(err));
         fclose(readOnly);
         fclose(err);
     }

@@ -37,8 +37,8 @@ std::string FirstDifference(const PpdDocument& document, const std::vector<bool>
     for (int32_t f = 0; f < document.featureCount; ++f) {
         for (int32_t o = 0; o < document.features[f]->optionCount; ++o, ++k) {
             if (a[k] != b[k]) {
-                return Visible(Utf8(document.features[f]->keyword)) + "/" +
-                       Visible(Utf8(document.features[f]->options[o]->keyword)) + ": index " +
+                return PrintableBytes(Utf8(document.features[f]->keyword)) + "/" +
+                       PrintableBytes(Utf8(document.features[f]->options[o]->keyword)) + ": index " +
                        (a[k] ? "marks" : "clears") + ", walk " + (b[k] ? "marks" : "clears");
             }
         }

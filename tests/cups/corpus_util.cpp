@@ -18,20 +18,6 @@ bool IsStatement(const std::string& line, const char* keyword) {
 
 }  // namespace
 
-std::string Visible(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-        } else {
-            char escape[8];
-            snprintf(escape, sizeof(escape), "\\x%02X", c);
-            out += escape;
-        }
-    }
-    return out;
-}
-
 FileFacts ScanFile(const std::string& path) {
     FileFacts facts;
     FILE* stream = fopen(path.c_str(), "rb");

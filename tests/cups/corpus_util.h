@@ -8,7 +8,7 @@
 
 #include "host/common/text.h"
 #include "ppd/ppd_document.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 // The corpus files, their paths and the reader's documents of them come from
 // the reader's own test helpers (CorpusFiles, CorpusPath, ReadDocumentFile).
@@ -21,9 +21,6 @@ inline std::string Utf8(const WCHAR* text) {
 inline std::string Utf8(const PpdText& text) {
     return Utf8(text.chars);
 }
-
-// Escapes control characters and bytes above 0x7E, for messages.
-std::string Visible(const std::string& text);
 
 // What a file's lines say, independently of both readers: a statement is a
 // line that begins with its keyword.

@@ -21,13 +21,14 @@ std::string Starred(const std::string& keyword) {
 std::string Join(const std::vector<std::string>& words) {
     std::string out;
     for (const std::string& word : words) {
-        out += (out.empty() ? "" : " ") + Visible(word);
+        out += (out.empty() ? "" : " ") + PrintableBytes(word);
     }
     return out;
 }
 
 std::string ConstraintLine(const OracleConstraint& c) {
-    return "[" + Visible(c[0]) + "|" + Visible(c[1]) + "|" + Visible(c[2]) + "|" + Visible(c[3]) + "]";
+    return "[" + PrintableBytes(c[0]) + "|" + PrintableBytes(c[1]) + "|" + PrintableBytes(c[2]) + "|" +
+           PrintableBytes(c[3]) + "]";
 }
 
 // What the reader does not read by design, taken from CUPS's side: the
@@ -142,7 +143,7 @@ bool CupsInventedFeatureText(const std::string& keyword, const std::string& ours
 void CompareText(const std::string& where, const std::string& ours, const std::string& cups, CupsComparison* result) {
     ++result->textsCompared;
     if (ours != cups) {
-        result->texts.push_back(where + ": \"" + Visible(ours) + "\", CUPS \"" + Visible(cups) + "\"");
+        result->texts.push_back(where + ": \"" + PrintableBytes(ours) + "\", CUPS \"" + PrintableBytes(cups) + "\"");
     }
 }
 
@@ -168,7 +169,7 @@ CupsComparison CompareWithCups(const std::string& fileName, bool compareTexts) {
     for (int32_t f = 0; f < document->featureCount; ++f) {
         const PpdFeature& feature = *document->features[f];
         const std::string keyword = Utf8(feature.keyword);
-        const std::string name = "feature " + Visible(keyword);
+        const std::string name = "feature " + PrintableBytes(keyword);
         if (keyword.empty() || keyword[0] != '*') {
             result.structure.push_back(name + ": keyword without '*'");
         }
@@ -186,8 +187,8 @@ CupsComparison CompareWithCups(const std::string& fileName, bool compareTexts) {
         ++result.featuresCompared;
         const std::string defaultOption = Utf8(feature.defaultOption);
         if (defaultOption != theirs.defaultChoice) {
-            result.structure.push_back(name + ": default \"" + Visible(defaultOption) + "\", CUPS \"" +
-                                       Visible(theirs.defaultChoice) + "\"");
+            result.structure.push_back(name + ": default \"" + PrintableBytes(defaultOption) + "\", CUPS \"" +
+                                       PrintableBytes(theirs.defaultChoice) + "\"");
         }
         std::vector<std::string> ourOptions;
         for (int32_t o = 0; o < feature.optionCount; ++o) {
@@ -221,14 +222,14 @@ CupsComparison CompareWithCups(const std::string& fileName, bool compareTexts) {
                 ++result.choiceTextsInventedByCups;
                 continue;
             }
-            CompareText(name + " option " + Visible(ourOptions[o]) + " translation", ours, theirs.choices[o].text,
-                        &result);
+            CompareText(name + " option " + PrintableBytes(ourOptions[o]) + " translation", ours,
+                        theirs.choices[o].text, &result);
         }
     }
     for (size_t i = 0; i < cups.features.size(); ++i) {
         if (!cupsSeen[i]) {
-            result.structure.push_back("feature " + Visible(cups.features[i].keyword) + ": only in CUPS (group " +
-                                       Visible(cups.features[i].groupName) + ")");
+            result.structure.push_back("feature " + PrintableBytes(cups.features[i].keyword) +
+                                       ": only in CUPS (group " + PrintableBytes(cups.features[i].groupName) + ")");
         }
     }
 

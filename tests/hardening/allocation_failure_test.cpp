@@ -12,7 +12,7 @@
 
 #include "customize/constraints.h"
 #include "ppd/ppd_alloc.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ struct PpdFile {
 
 std::vector<PpdFile> Files() {
     return {
-        {"sample", std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd"},
+        {"sample", SamplePpdPath()},
         {"model fixture", FixturePath("model.ppd")},
         {"constraints fixture", FixturePath("constraints.ppd")},
     };

@@ -1,8 +1,9 @@
 // Many threads creating and releasing factories and plug-in objects and
 // locking and unlocking the server at once, as several hosts in one process
 // may: the counters move only by interlocked operations, so once every
-// thread has let go, and only then, the module may be unloaded. Run under
-// ThreadSanitizer by scripts/tsan.
+// thread has let go, and only then, the module may be unloaded. And two
+// threads reading PPDs at once, as a host opening the sheets of two printers
+// does. Run under ThreadSanitizer by scripts/tsan.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,6 +12,8 @@
 
 #include "plugin/module.h"
 #include "plugin/oem_ui_plugin.h"
+#include "ppd/ppd_alloc.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 
@@ -158,4 +161,44 @@ TEST(Concurrency, InterlockedCompareExchangeSwapsOnlyOnAMatch) {
         EXPECT_EQ(row.start, InterlockedCompareExchange(&value, row.exchange, row.comparand));
         EXPECT_EQ(row.after, value);
     }
+}
+
+// One thread reads with its first allocation failing, again and again, while
+// the other reads whole documents: the reader's allocation bookkeeping is
+// each thread's own, so neither sees the other's failure or counts.
+TEST(Concurrency, TwoThreadsReadDocumentsAtOnce) {
+    const std::string path = SamplePpdPath();
+    DocumentPtr reference = ReadDocumentFile(path);
+    ASSERT_NE(nullptr, reference);
+    const std::string expected = Describe(*reference);
+    std::atomic<bool> started{false};
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    auto read = [&](bool failFirst) {
+        const int64_t baseline = PpdLiveAllocations();
+        PpdFailAllocation(failFirst ? 0 : -1);
+        DocumentPtr document = ReadDocumentFile(path);
+        const bool right =
+            document != nullptr && (failFirst ? document->featureCount == 0 : Describe(*document) == expected);
+        document.reset();
+        if (!right || PpdLiveAllocations() != baseline) {
+            ++wrong;
+        }
+    };
+    std::thread failing([&] {
+        started = true;
+        while (!done) {
+            read(true);
+        }
+        PpdFailAllocation(-1);
+    });
+    while (!started) {
+        std::this_thread::yield();
+    }
+    for (int i = 0; i < 50; ++i) {
+        read(false);
+    }
+    done = true;
+    failing.join();
+    EXPECT_EQ(0, wrong.load()) << "reads that saw the other thread's failure or counts";
 }

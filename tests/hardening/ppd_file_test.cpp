@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -18,13 +17,9 @@
 #include "ppd/ppd_tokenizer.h"
 #include "tests/hardening/failing_new.h"
 #include "tests/hardening/guard_page.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
-
-std::string SamplePath() {
-    return std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
-}
 
 size_t DirectoryLength(const std::u16string& path) {
     const size_t slash = path.find_last_of(u"\\/");
@@ -58,7 +53,7 @@ TEST(PpdFilePath, AtCapacityAndOneOverAgainstAGuardPage) {
     // part of the path), learnt from one registration.
     HostPrinter probe;
     std::string error;
-    ASSERT_TRUE(probe.Add(SamplePath(), &error)) << error;
+    ASSERT_TRUE(probe.Add(SamplePpdPath(), &error)) << error;
     const size_t directory = DirectoryLength(probe.DataFile());
     probe.Remove();
 
@@ -67,7 +62,7 @@ TEST(PpdFilePath, AtCapacityAndOneOverAgainstAGuardPage) {
     for (size_t length : {259u, 260u, 261u}) {
         SCOPED_TRACE(testing::Message() << "path of " << length << " units");
         HostPrinter printer;
-        ASSERT_TRUE(printer.Add(SamplePath(), &error, length - directory)) << error;
+        ASSERT_TRUE(printer.Add(SamplePpdPath(), &error, length - directory)) << error;
         ASSERT_EQ(length, printer.DataFile().size());
         // The terminator needs the 260th unit: only 259 units fit.
         const bool fits = length < static_cast<size_t>(kPpdPathCapacity);
@@ -92,8 +87,8 @@ TEST(PpdFilePath, AtCapacityAndOneOverAgainstAGuardPage) {
 TEST(PpdFilePath, EveryAllocationOfTheFirstCallFailsInTurn) {
     HostPrinter printer;
     std::string error;
-    ASSERT_TRUE(printer.Add(SamplePath(), &error)) << error;
-    DocumentPtr expected = ReadDocumentFile(SamplePath());
+    ASSERT_TRUE(printer.Add(SamplePpdPath(), &error)) << error;
+    DocumentPtr expected = ReadDocumentFile(SamplePpdPath());
     ASSERT_NE(nullptr, expected);
     const std::string complete = Describe(*expected);
     expected.reset();
@@ -152,18 +147,15 @@ TEST(PpdFilePath, TokenAtTheBufferLimitThroughTheSpooler) {
         // token that runs to the next quote.
         {"quoted, 1,048,576 bytes", "\"" + full + "y\"", "Later"},
     };
-    const std::string file = "kx_hardening_long_" + std::to_string(static_cast<unsigned>(getpid())) + ".ppd";
+    const ScratchFile file(ScratchName("kx_hardening_long", ".ppd"));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string ppd = "*OpenUI *KXBig: PickOne\n*KXBig Big: " + row.value +
                                 "\n*KXBig After: \"a\"\n*KXBig Later: \"b\"\n*CloseUI: *KXBig\n";
-        FILE* out = fopen(file.c_str(), "wb");
-        ASSERT_NE(nullptr, out);
-        ASSERT_EQ(ppd.size(), fwrite(ppd.data(), 1, ppd.size(), out));
-        ASSERT_EQ(0, fclose(out));
+        ASSERT_TRUE(file.Write(ppd));
         HostPrinter printer;
         std::string error;
-        ASSERT_TRUE(printer.Add(file, &error)) << error;
+        ASSERT_TRUE(printer.Add(file.Name(), &error)) << error;
         PluginContext context{nullptr, nullptr};
         FirstCall(printer.Handle(), &context);
         ASSERT_NE(nullptr, context.document);
@@ -177,5 +169,4 @@ TEST(PpdFilePath, TokenAtTheBufferLimitThroughTheSpooler) {
         EXPECT_EQ(row.after, Printable(feature->options[1]->keyword));
         DeleteDocument(&context);
     }
-    remove(file.c_str());
 }

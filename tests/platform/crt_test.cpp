@@ -7,6 +7,7 @@
 
 namespace {
 
+// One fgetc at a time, as the PPD reader reads.
 std::string ReadAll(FILE* file) {
     std::string contents;
     int c;
@@ -25,34 +26,6 @@ std::string Hex(const std::string& bytes) {
     }
     return out;
 }
-
-// A file in the working directory, removed at the end of the test.
-class ScratchFile {
-  public:
-    explicit ScratchFile(const std::string& name) : name_(name) {}
-    ~ScratchFile() { remove(name_.c_str()); }
-    bool Write(const std::string& contents) const {
-        FILE* file = fopen(name_.c_str(), "wb");
-        if (file == nullptr) {
-            return false;
-        }
-        const bool written = fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-        return fclose(file) == 0 && written;
-    }
-    std::string Read() const {
-        FILE* file = fopen(name_.c_str(), "rb");
-        if (file == nullptr) {
-            return "<cannot open>";
-        }
-        std::string contents = ReadAll(file);
-        fclose(file);
-        return contents;
-    }
-    WideString WideName() const { return Wide(name_.c_str()); }
-
-  private:
-    std::string name_;
-};
 
 }  // namespace
 
@@ -95,7 +68,7 @@ TEST(WideOpen, TextModeReadsAsMsvcrt) {
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "mode " << row.mode << " contents " << Hex(row.contents.substr(0, 16)));
         ASSERT_TRUE(scratch.Write(row.contents));
-        FILE* file = _wfopen(scratch.WideName().c_str(), Wide(row.mode).c_str());
+        FILE* file = _wfopen(scratch.WideName().c_str(), Units(row.mode).c_str());
         ASSERT_NE(nullptr, file);
         const std::string got = ReadAll(file);
         EXPECT_EQ(0, fclose(file));
@@ -118,7 +91,7 @@ TEST(WideOpen, NonAsciiPathAndMissingFile) {
     // "kx_\u00FC_\u65E5\u672C_<pid>.txt": a Latin-1 letter and two CJK characters.
     const std::string tail = ScratchName("", ".txt");
     WideString name = {u'k', u'x', u'_', 0x00FC, u'_', 0x65E5, 0x672C};
-    name += Wide(tail.c_str());
+    name += Units(tail.c_str());
     FILE* file = _wfopen(name.c_str(), TEXT("wb"));
 #if KX_PLATFORM_WINDOWS
     // Wine passes file names through the Unix locale's character set, and

@@ -46,7 +46,7 @@ TEST(Files, TemporaryFolder_EndsWithASeparatorAndTellsTheSizeNeeded) {
 }
 
 TEST(Files, FolderMade_ListedAndRemoved_EachRefusalWithItsCode) {
-    const WideString folder = TempFolder() + Wide(ScratchName("kx_files", "").c_str());
+    const WideString folder = TempFolder() + Units(ScratchName("kx_files", "").c_str());
     const WideString separator(1, static_cast<WCHAR>(KX_PATH_SEPARATOR));
     const WideString file = folder + separator + TEXT("a.txt");
     const WideString missing = folder + separator + TEXT("missing");

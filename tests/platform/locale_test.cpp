@@ -50,11 +50,11 @@ TEST(Locale, FollowsTheEnvironment) {
     const LocaleRow* row = CurrentRow();
     ASSERT_NE(nullptr, row) << "no expectations for LC_ALL=" << TestLocale();
     EXPECT_EQ(row->ansiCodePage, GetACP());
-    WideString expectedCountry = Wide(row->country);
+    WideString expectedCountry = Units(row->country);
 #if KX_PLATFORM_WINDOWS
     // Wine gives en-CA the United States' country code; Windows gives 2.
     if (row->lcid == 0x1009) {
-        expectedCountry = Wide("1");
+        expectedCountry = Units("1");
     }
 #endif
     EXPECT_EQ(Printable(expectedCountry), Printable(LocaleInfo(LOCALE_USER_DEFAULT, LOCALE_ICOUNTRY)));

@@ -12,7 +12,7 @@ class TestModule : public testing::Test {
   protected:
     void SetUp() override {
         // A bare file name: found beside the test executable.
-        module = LoadLibraryW(Wide(KX_TEST_MODULE_FILE_NAME).c_str());
+        module = LoadLibraryW(Units(KX_TEST_MODULE_FILE_NAME).c_str());
         ASSERT_NE(nullptr, module) << KX_TEST_MODULE_FILE_NAME << " error " << GetLastError();
     }
     void TearDown() override {

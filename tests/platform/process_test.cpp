@@ -39,10 +39,10 @@ WideString Quoted(const WideString& arg) {
 // Starts the child with the arguments, waits for it; its exit code, or
 // kPoison when it could not be started.
 DWORD RunChild(const std::vector<std::string>& args) {
-    const WideString program = ProgramDirectory() + Wide(KX_TEST_CHILD_FILE_NAME);
+    const WideString program = ProgramDirectory() + Units(KX_TEST_CHILD_FILE_NAME);
     WideString line = Quoted(program);
     for (const std::string& arg : args) {
-        line += TEXT(" ") + Quoted(Wide(arg.c_str()));
+        line += TEXT(" ") + Quoted(Units(arg));
     }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -100,7 +100,7 @@ TEST(Processes, Arguments_ReachTheChildAsQuoted) {
 }
 
 TEST(Processes, MissingProgram_FileNotFound) {
-    WideString program = ProgramDirectory() + Wide(ScratchName("kx_no_such_program", ".exe").c_str());
+    WideString program = ProgramDirectory() + Units(ScratchName("kx_no_such_program", ".exe").c_str());
     WideString line = Quoted(program);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "tests/platform/platform_test_util.h"
+#if !KX_PLATFORM_WINDOWS
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -13,38 +16,15 @@ namespace {
 WideString FullPath(const std::string& name) {
 #if KX_PLATFORM_WINDOWS
     WCHAR full[MAX_PATH];
-    const DWORD length = GetFullPathNameW(Wide(name.c_str()).c_str(), MAX_PATH, full, nullptr);
+    const DWORD length = GetFullPathNameW(Units(name.c_str()).c_str(), MAX_PATH, full, nullptr);
     return WideString(full, length);
 #else
     char directory[4096];
     if (getcwd(directory, sizeof(directory)) == nullptr) {
         return WideString();
     }
-    return Wide((std::string(directory) + "/" + name).c_str());
+    return Units((std::string(directory) + "/" + name).c_str());
 #endif
-}
-
-bool WriteFile(const std::string& name, const std::string& contents) {
-    FILE* file = fopen(name.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    return fclose(file) == 0 && written;
-}
-
-std::string ReadFile(const WCHAR* path) {
-    std::string contents;
-    FILE* file = _wfopen(path, TEXT("rb"));
-    if (file == nullptr) {
-        return "<cannot open>";
-    }
-    int c;
-    while ((c = fgetc(file)) != EOF) {
-        contents += static_cast<char>(c);
-    }
-    fclose(file);
-    return contents;
 }
 
 WideString FileNamePart(const WCHAR* path) {
@@ -57,6 +37,17 @@ WideString FileNamePart(const WCHAR* path) {
     return WideString(name);
 }
 
+// A file's bytes, or "<cannot open>".
+std::string ReadFile(const WCHAR* path) {
+    FILE* file = _wfopen(path, TEXT("rb"));
+    if (file == nullptr) {
+        return "<cannot open>";
+    }
+    const std::string contents = StreamBytes(file);
+    fclose(file);
+    return contents;
+}
+
 class Spooler : public testing::Test {
   protected:
     void SetUp() override {
@@ -65,11 +56,11 @@ class Spooler : public testing::Test {
         driverName = "kx_spool_" + tag + "_drv.dll";
         configName = "kx_spool_" + tag + "_ui.dll";
         dataContents = "*PPD-Adobe: \"4.3\"\n*% written by process " + tag + "\n";
-        ASSERT_TRUE(WriteFile(dataName, dataContents));
-        ASSERT_TRUE(WriteFile(driverName, "driver " + tag));
-        ASSERT_TRUE(WriteFile(configName, "config " + tag));
-        driverModel = Wide(("KX Test Driver " + tag).c_str());
-        printerName = Wide(("KX Test Printer " + tag).c_str());
+        ASSERT_TRUE(WriteFileBytes(dataName, dataContents));
+        ASSERT_TRUE(WriteFileBytes(driverName, "driver " + tag));
+        ASSERT_TRUE(WriteFileBytes(configName, "config " + tag));
+        driverModel = Units(("KX Test Driver " + tag).c_str());
+        printerName = Units(("KX Test Printer " + tag).c_str());
         dataPath = FullPath(dataName);
         driverPath = FullPath(driverName);
         configPath = FullPath(configName);

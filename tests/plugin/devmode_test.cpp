@@ -7,6 +7,9 @@
 #include <string>
 
 #include "tests/support/plugin_module.h"
+#if !KX_PLATFORM_WINDOWS
+#include "platform/linux/stand_in_controls.h"
+#endif
 
 namespace {
 
@@ -158,11 +161,42 @@ TEST_F(DevmodeTest, Defaults_SwapPaperForTheUsersCountry) {
     }
 }
 
+// Without the user's country there is nothing to swap by: the paper stays,
+// and the block still gets its defaults. The real platform always answers
+// the lookup; only the stand-in can be made to fail it.
+TEST_F(DevmodeTest, Defaults_FailedCountryLookupKeepsThePaper) {
+#if KX_PLATFORM_WINDOWS
+    GTEST_SKIP() << "the platform's country lookup cannot be made to fail";
+#else
+    struct Case {
+        short paper;
+        const WCHAR* form;
+    } cases[] = {{DMPAPER_A4, TEXT("A4")}, {DMPAPER_LETTER, TEXT("Letter")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.paper);
+        DEVMODEW devmode = PublicDevmode(c.paper, c.form);
+        const DEVMODEW before = devmode;
+        param.pPublicDMIn = &devmode;
+        memset(out, 0xA5, sizeof(out));
+        KxStandInFailLocaleInfo(TRUE);
+        const HRESULT result = object->DevMode(OEMDM_DEFAULT, &param);
+        KxStandInFailLocaleInfo(FALSE);
+        EXPECT_EQ(result, S_OK);
+        EXPECT_EQ(memcmp(&before, &devmode, sizeof(devmode)), 0) << "public devmode changed";
+        ExpectDefaultBlock(out);
+    }
+#endif
+}
+
+// Each block is left out on its own: the other still gets its work.
 TEST_F(DevmodeTest, Defaults_NullBlocksAreSkipped) {
-    DEVMODEW devmode = PublicDevmode(DMPAPER_LEGAL, TEXT("Legal"));
+    const int country = ExpectedCountry();
+    const bool letterCountry = country == 1 || country == 2;
+    DEVMODEW devmode = PublicDevmode(letterCountry ? DMPAPER_A4 : DMPAPER_LETTER, TEXT("x"));
     param.pOEMDMOut = nullptr;
     param.pPublicDMIn = &devmode;
     EXPECT_EQ(object->DevMode(OEMDM_DEFAULT, &param), S_OK);
+    EXPECT_EQ(devmode.dmPaperSize, letterCountry ? DMPAPER_LETTER : DMPAPER_A4) << "no private block: still swapped";
     param.pOEMDMOut = out;
     param.pPublicDMIn = nullptr;
     EXPECT_EQ(object->DevMode(OEMDM_DEFAULT, &param), S_OK);

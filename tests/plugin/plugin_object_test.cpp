@@ -7,12 +7,30 @@
 #include <vector>
 
 #include "host/driver/driver_ui.h"
+#include "host/driver/printer_registration.h"
+#include "plugin/plugin_context.h"
 #include "tests/support/plugin_module.h"
 
 namespace {
 
 constexpr DWORD kPoisonError = 0xdeadbeef;
 constexpr DWORD kPoisonValue = 0xa5a5a5a5;
+
+// Notes, each time the plug-in lets go of a reference, whether the object
+// still holds its document (read through the context it registers on the
+// document sheet).
+class ReleaseWatchingDriverUi : public HostDriverUi {
+  public:
+    ULONG STDMETHODCALLTYPE Release() override {
+        if (context != nullptr) {
+            documentHeldAtRelease.push_back(context->document != nullptr);
+        }
+        return HostDriverUi::Release();
+    }
+
+    const PluginContext* context = nullptr;  // the plug-in's, borrowed
+    std::vector<bool> documentHeldAtRelease;
+};
 
 class PluginObjectTest : public ::testing::Test {
   protected:
@@ -153,7 +171,8 @@ TEST_F(PluginObjectTest, QueryColorProfile_NullCountOrFlags) {
 TEST_F(PluginObjectTest, NotImplementedSlots_TouchNothing) {
     DWORD result = kPoisonValue;
     INT intResult = static_cast<INT>(kPoisonValue);
-    BYTE bytes[8] = {};
+    BYTE bytes[8];
+    memset(bytes, 0xA5, sizeof(bytes));
     SetLastError(kPoisonError);
     EXPECT_EQ(object->DocumentPropertySheets(nullptr, 0), E_NOTIMPL);
     EXPECT_EQ(object->DevicePropertySheets(nullptr, 1), E_NOTIMPL);
@@ -171,7 +190,7 @@ TEST_F(PluginObjectTest, NotImplementedSlots_TouchNothing) {
     EXPECT_EQ(result, kPoisonValue);
     EXPECT_EQ(intResult, static_cast<INT>(kPoisonValue));
     for (BYTE b : bytes) {
-        EXPECT_EQ(b, 0);
+        EXPECT_EQ(b, 0xA5);
     }
 }
 
@@ -206,6 +225,36 @@ TEST_F(PluginObjectTest, PublishDriverInterface_FailureLeavesItUnsetAndRetries) 
     // of it in its last Release.
     EXPECT_EQ(object->Release(), 0u);
     object = nullptr;
+    EXPECT_EQ(host.References(), 1);
+}
+
+TEST_F(PluginObjectTest, LastRelease_LetsGoOfTheDriverInterfaceBeforeTheDocument) {
+    HostPrinter printer;
+    std::string error;
+    ASSERT_TRUE(printer.Add(SamplePpdPath(), &error)) << error;
+    ReleaseWatchingDriverUi host;
+    ASSERT_EQ(object->PublishDriverInterface(&host), S_OK);
+    // The document sheet: the first call reads the PPD, the second registers
+    // the context.
+    OEMUIOBJ uiObject = {sizeof(OEMUIOBJ), nullptr};
+    OPTITEM noItems[1];
+    OEMCUIPPARAM param;
+    memset(&param, 0, sizeof(param));
+    param.cbSize = sizeof(param);
+    param.poemuiobj = &uiObject;
+    param.hPrinter = printer.Handle();
+    param.hModule = LoadedPlugin().module;
+    param.hOEMHeap = GetProcessHeap();
+    ASSERT_EQ(object->CommonUIProp(OEMCUIP_DOCPROP, &param), S_OK);
+    param.pOEMOptItems = noItems;
+    ASSERT_EQ(object->CommonUIProp(OEMCUIP_DOCPROP, &param), S_OK);
+    host.context = static_cast<const PluginContext*>(param.pOEMUserData);
+    ASSERT_NE(host.context, nullptr);
+    ASSERT_NE(host.context->document, nullptr);
+
+    EXPECT_EQ(object->Release(), 0u);
+    object = nullptr;
+    EXPECT_EQ(host.documentHeldAtRelease, std::vector<bool>{true}) << "one release, while the document is still held";
     EXPECT_EQ(host.References(), 1);
 }
 

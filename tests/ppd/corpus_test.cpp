@@ -7,7 +7,7 @@
 
 #include "customize/constraints.h"
 #include "ppd/ppd_alloc.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 

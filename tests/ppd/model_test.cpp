@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ppd/ppd_document.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 TEST(PpdText, AssignConvertsThroughTheAnsiCodePage) {
     const std::string a258(258, 'a');

@@ -5,7 +5,7 @@
 #include "customize/constraints.h"
 #include "ppd/ppd_alloc.h"
 #include "ppd/ppd_document.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 
@@ -253,13 +253,9 @@ TEST(Parser, CrLfFileReadsLikeTheLfFile) {
     EXPECT_NE(Describe(*fromLf), Describe(*fromCrLf));
 
     // Opened the way the plug-in opens it (text mode), CR LF arrives as LF.
-    const char* name = "kx_ppd_crlf_fixture.ppd";
-    FILE* out = fopen(name, "wb");
-    ASSERT_NE(nullptr, out);
-    fwrite(crlf.data(), 1, crlf.size(), out);
-    fclose(out);
-    DocumentPtr textMode = ReadDocumentFile(name);
-    remove(name);
+    const ScratchFile file(ScratchName("kx_ppd_crlf", ".ppd"));
+    ASSERT_TRUE(file.Write(crlf));
+    DocumentPtr textMode = ReadDocumentFile(file.Name());
     ASSERT_NE(nullptr, textMode);
     EXPECT_EQ(Describe(*fromLf), Describe(*textMode));
 }
@@ -486,24 +482,36 @@ TEST(Parser, TokenCapacityThroughTheDocument) {
     }
 }
 
-TEST(Parser, SegmentKeepsItsFirst263Units) {
+TEST(Parser, SegmentKeepsItsFirst263UnitsAndNoLoneLeadByte) {
     // Under code page 932 a double-byte pair is one unit of text, so a full
     // segment still fits a text and its cut shows; under 1252 the text's own
-    // limit of 259 comes first.
-    const int pairCount = (kPpdSegmentCapacity - 1) / 2;
-    std::string pairs;
-    for (int i = 0; i < pairCount; ++i) {
-        pairs += "\x82\xA0";
-    }
+    // limit of 259 comes first. A cut through a pair drops its lead byte too.
+    // 0x82 0x82 is a pair whose trail byte is also a lead byte.
+    auto repeat = [](const std::string& unit, int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) {
+            out += unit;
+        }
+        return out;
+    };
+    const int fullPairs = (kPpdSegmentCapacity - 1) / 2;  // 131, and one unit left
+    const std::string a = repeat("\x82\xA0", fullPairs);  // "\u3042" each under 932
+    const std::string b = repeat("\x82\x82", fullPairs);  // "\uFF42" each under 932
     struct Row {
         const char* name;
         std::string translation;
+        std::string expected932;
     };
     const Row rows[] = {
-        {"exactly full", pairs + "A"},
-        {"one over", pairs + "AB"},
-        {"one over, then a pair", pairs + "A\x82\xA0"},
-        {"full through hex escapes", pairs + "<41><42>"},
+        {"exactly full", a + "A", repeat("\\u3042", fullPairs) + "A"},
+        {"one over", a + "AB", repeat("\\u3042", fullPairs) + "A"},
+        {"one over, then a pair", a + "A\x82\xA0", repeat("\\u3042", fullPairs) + "A"},
+        {"full through hex escapes", a + "<41><42>", repeat("\\u3042", fullPairs) + "A"},
+        {"cut through a pair", a + "\x82\xA0", repeat("\\u3042", fullPairs)},
+        {"cut through a pair of hex escapes, more after it", "<" + repeat("82A0", fullPairs + 3) + ">",
+         repeat("\\u3042", fullPairs)},
+        {"cut through a pair whose trail is a lead byte", b + "\x82\x82", repeat("\\uFF42", fullPairs)},
+        {"trail bytes in the lead range up to the cut", "A" + b + "\x82\x82", "A" + repeat("\\uFF42", fullPairs)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -511,13 +519,10 @@ TEST(Parser, SegmentKeepsItsFirst263Units) {
         ASSERT_NE(nullptr, document);
         ASSERT_EQ(1, document->featureCount);
         const PpdText& translation = document->features[0]->translation;
-        const std::string text = Printable(translation);
         if (IsDoubleByteCodePage()) {
-            EXPECT_EQ(pairCount + 1, translation.length);
-            EXPECT_EQ("\\u3042A", text.substr(text.size() - 7));
+            EXPECT_EQ(row.expected932, Printable(translation));
         } else {
             EXPECT_EQ(kPpdTextCapacity - 1, translation.length);
-            EXPECT_EQ("\\u201A\\u00A0", text.substr(0, 12));
         }
     }
 }

@@ -3,7 +3,7 @@
 
 #include "ppd/ppd_keywords.h"
 #include "ppd/ppd_tokenizer.h"
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 namespace {
 
@@ -150,25 +150,70 @@ TEST(Tokenizer, ReadFileByteGivesBytesThenMinusOne) {
     EXPECT_EQ(-1, ReadFileByte(nullptr));
 }
 
-TEST(Keywords, EveryRowClassifiesToItsCodeAndNearMissesToZero) {
+TEST(Tokenizer, EveryByteHasTheClassOfItsDefinition) {
+    // Typed from the class table's definition, apart from the code's table:
+    // class 1 blanks, class 2 delimiters, class 0 everything else.
+    const int blanks[] = {0, 9, 10, 12, 13, 32};  // NUL, TAB, LF, FF, CR, SPACE
+    const int delimiters[] = {34, 58};            // double quote, colon
+    for (int byte = 0; byte < 256; ++byte) {
+        int expected = 0;
+        for (int blank : blanks) {
+            expected = byte == blank ? 1 : expected;
+        }
+        for (int delimiter : delimiters) {
+            expected = byte == delimiter ? 2 : expected;
+        }
+        EXPECT_EQ(expected, PpdCharClassTable[byte]) << "byte " << byte;
+    }
+}
+
+TEST(Keywords, EveryRowAsDefinedClassifiesToItsCodeAndNearMissesToZero) {
+    // Typed from the keyword table's definition, apart from the code's table:
+    // row i holds code i.
+    const char* const keywords[] = {
+        "",
+        "*?",
+        "*CloseGroup",
+        "*CloseUI",
+        "*Default",
+        "*End",
+        "*FileVersion",
+        "*FormatVersion",
+        "*LanguageEncoding",
+        "*LanguageVersion",
+        "*Manufacturer",
+        "*ModelName",
+        "*NickName",
+        "*OpenGroup",
+        "*OpenUI",
+        "*OrderDependency",
+        "*PCFileName",
+        "*PPD-Adobe",
+        "*PSVersion",
+        "*Product",
+        "*ShortNickName",
+        "*UIConstraints",
+    };
+    ASSERT_EQ(22, kPpdKeywordCount);
     for (int32_t i = 0; i < kPpdKeywordCount; ++i) {
-        const PpdKeywordRow& row = PpdKeywordTable[i];
-        const WideString keyword(row.keyword);
-        SCOPED_TRACE(Printable(keyword));
+        const WideString keyword = Units(keywords[i]);
+        SCOPED_TRACE(keywords[i]);
+        EXPECT_EQ(keywords[i], Printable(PpdKeywordTable[i].keyword));
+        EXPECT_EQ(i, PpdKeywordTable[i].code);
         EXPECT_EQ(i, ClassifyKeyword(keyword.c_str()));
-        EXPECT_EQ(kPpdNoStatement, ClassifyKeyword((keyword + static_cast<WCHAR>('x')).c_str()));
-        EXPECT_EQ(kPpdNoStatement, ClassifyKeyword((keyword + static_cast<WCHAR>(0xFFFF)).c_str()));
+        EXPECT_EQ(0, ClassifyKeyword((keyword + static_cast<WCHAR>('x')).c_str()));
+        EXPECT_EQ(0, ClassifyKeyword((keyword + static_cast<WCHAR>(0xFFFF)).c_str()));
         if (keyword.size() > 2) {
-            EXPECT_EQ(kPpdNoStatement, ClassifyKeyword(keyword.substr(0, keyword.size() - 1).c_str()));
+            EXPECT_EQ(0, ClassifyKeyword(keyword.substr(0, keyword.size() - 1).c_str()));
             WideString changedCase = keyword;
             changedCase[1] = static_cast<WCHAR>(changedCase[1] ^ 0x20);
-            EXPECT_EQ(kPpdNoStatement, ClassifyKeyword(changedCase.c_str()));
+            EXPECT_EQ(0, ClassifyKeyword(changedCase.c_str()));
         }
     }
     const char* others[] = {"*",          "*DefaultPageSize", "*OpenUI*", "*JCLOpenUI", "*NonUIConstraints",
                             "*?PageSize", "OpenUI",           "*Zzz",     "\xFF"};
     for (const char* other : others) {
-        EXPECT_EQ(kPpdNoStatement, ClassifyKeyword(Units(other).c_str())) << other;
+        EXPECT_EQ(0, ClassifyKeyword(Units(other).c_str())) << other;
     }
-    EXPECT_EQ(kPpdNoStatement, ClassifyKeyword(nullptr));
+    EXPECT_EQ(0, ClassifyKeyword(nullptr));
 }

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/resources/expected_labels.h"
+#include "tests/support/expected_labels.h"
 #include "tests/support/plugin_module.h"
 
 #if !KX_PLATFORM_WINDOWS
@@ -22,7 +22,7 @@ constexpr WCHAR kPoisonUnit = 0xBEEF;
 struct RawString {
     LANGID language;
     UINT id;
-    WideText text;
+    WideString text;
 };
 
 #if KX_PLATFORM_WINDOWS
@@ -60,7 +60,7 @@ std::vector<RawString> ReadAllStrings(HMODULE module) {
             for (UINT index = 0; index < 16 && unit < end; ++index) {
                 const UINT length = *unit++;
                 if (length > 0 && unit + length <= end) {
-                    strings.push_back({language, (block - 1) * 16 + index, WideText(unit, length)});
+                    strings.push_back({language, (block - 1) * 16 + index, WideString(unit, length)});
                 }
                 unit += length;
             }
@@ -80,7 +80,7 @@ std::vector<RawString> ReadAllStrings(HMODULE module) {
     }
     for (UINT i = 0; i < directory->stringCount; ++i) {
         const KxStringResource& entry = directory->strings[i];
-        strings.push_back({entry.language, entry.id, WideText(entry.text, entry.length)});
+        strings.push_back({entry.language, entry.id, WideString(entry.text, entry.length)});
     }
     return strings;
 }
@@ -91,20 +91,20 @@ class StringTablesTest : public ::testing::Test {
     void SetUp() override { ASSERT_NE(module, nullptr) << "plug-in " << KX_PLUGIN_FILE_NAME << " not loaded"; }
 
     // Loads id into a poisoned buffer: the text, or "" with the count 0.
-    WideText Load(UINT id, int* count) {
+    WideString Load(UINT id, int* count) {
         for (WCHAR& unit : buffer) {
             unit = kPoisonUnit;
         }
         *count = LoadStringW(module, id, buffer, kCapacity);
         if (*count <= 0 || *count >= kCapacity) {
-            return WideText();
+            return WideString();
         }
         EXPECT_EQ(buffer[*count], 0) << "string " << id << " not terminated after " << *count << " units";
-        return WideText(buffer, *count);
+        return WideString(buffer, *count);
     }
 
     HMODULE module = LoadedPlugin().module;
-    const LabelColumn column = ColumnForLocale(TestLocale());
+    const LabelColumn column = ColumnForLocale(TestLocale().c_str());
     WCHAR buffer[kCapacity];
 };
 
@@ -115,9 +115,9 @@ TEST_F(StringTablesTest, LoadString_EveryLabelInTheLocalesLanguage) {
         const WCHAR* expected = ExpectedLabel(id, column);
         ASSERT_NE(expected, nullptr);
         int count = 0;
-        const WideText text = Load(id, &count);
-        EXPECT_EQ(count, static_cast<int>(WideText(expected).size()));
-        EXPECT_EQ(Narrow(text.c_str()), Narrow(expected));
+        const WideString text = Load(id, &count);
+        EXPECT_EQ(count, static_cast<int>(WideString(expected).size()));
+        EXPECT_EQ(Printable(text.c_str()), Printable(expected));
     }
 }
 
@@ -125,18 +125,18 @@ TEST_F(StringTablesTest, LoadString_EveryLabelInTheLocalesLanguage) {
 TEST_F(StringTablesTest, LoadString_CharactersWorthKnowing) {
     SCOPED_TRACE(TestLocale());
     int count = 0;
-    const WideText rotate = Load(10021, &count);
+    const WideString rotate = Load(10021, &count);
     ASSERT_GT(count, 0);
     if (column == kNeutralColumn) {
         EXPECT_EQ(rotate[rotate.size() - 1], 0xFF70) << "halfwidth prolonged sound mark, not a degree sign";
     } else if (column != kJapaneseColumn) {
-        EXPECT_NE(rotate.find(static_cast<WCHAR>(0x00B0)), WideText::npos) << Narrow(rotate.c_str());
+        EXPECT_NE(rotate.find(static_cast<WCHAR>(0x00B0)), WideString::npos) << Printable(rotate.c_str());
     }
     if (column == kGermanColumn) {
         EXPECT_EQ(rotate.compare(0, 4, TEXT("Um90")), 0) << "the German label turns by 90";
     }
     if (column == kJapaneseColumn) {
-        const WideText mono = Load(10026, &count);
+        const WideString mono = Load(10026, &count);
         ASSERT_EQ(count, 10);
         EXPECT_EQ(mono[3], 0x0020) << "a plain space, not an ideographic one";
     }
@@ -168,7 +168,7 @@ TEST_F(StringTablesTest, RawTables_EveryLanguageCarriesExactlyTheLabels) {
         ASSERT_NE(carried, kLabelColumnCount) << "a language the module should not carry";
         const WCHAR* expected = ExpectedLabel(s.id, carried);
         ASSERT_NE(expected, nullptr) << "not a feature label";
-        EXPECT_EQ(Narrow(s.text.c_str()), Narrow(expected));
+        EXPECT_EQ(Printable(s.text.c_str()), Printable(expected));
     }
     EXPECT_EQ(strings.size(), seen.size()) << "a string carried twice";
     EXPECT_EQ(seen.size(), static_cast<size_t>(kLabelColumnCount) * kLabelCount) << "a label missing somewhere";

@@ -96,12 +96,12 @@ TEST_F(VersionBlockTest, Strings_InTheUsEnglishUnicodeTable) {
         {TEXT("\\StringFileInfo\\040904B0\\LegalCopyright"), nullptr},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.path));
+        SCOPED_TRACE(Printable(c.path));
         UINT length = 0;
         const auto* text = static_cast<const WCHAR*>(Query(c.path, &length));
         ASSERT_NE(text, nullptr);
         if (c.expected != nullptr) {
-            EXPECT_EQ(Narrow(text), c.expected);
+            EXPECT_EQ(Printable(text), c.expected);
         } else {
             EXPECT_GT(length, 1u) << "empty text";
         }

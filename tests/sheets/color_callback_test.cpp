@@ -126,14 +126,15 @@ TEST(ColorCallback, TwoTaggedItems_OnlyTheFirstFollows) {
 
 TEST(ColorCallback, NoRenderingFeature_NothingChanges) {
     // A colour device without the rendering feature: no item carries its code.
-    TempPpd ppd(
-        "*PPD-Adobe: \"4.3\"\n*LanguageEncoding: ISOLatin1\n*ColorDevice: True\n"
-        "*OpenUI *ColorModel/Color Appearance: PickOne\n*DefaultColorModel: CMYK\n"
-        "*ColorModel Gray/Grayscale: \"\"\n*ColorModel CMYK/Color: \"\"\n*CloseUI: *ColorModel\n"
-        "*OpenUI *KXToner/Toner Save Mode: Boolean\n*DefaultKXToner: False\n"
-        "*KXToner True/On: \"\"\n*KXToner False/Off: \"\"\n*CloseUI: *KXToner\n");
+    const ScratchFile ppd(ScratchName("kx_sheets", ".ppd"));
+    ASSERT_TRUE(
+        ppd.Write("*PPD-Adobe: \"4.3\"\n*LanguageEncoding: ISOLatin1\n*ColorDevice: True\n"
+                  "*OpenUI *ColorModel/Color Appearance: PickOne\n*DefaultColorModel: CMYK\n"
+                  "*ColorModel Gray/Grayscale: \"\"\n*ColorModel CMYK/Color: \"\"\n*CloseUI: *ColorModel\n"
+                  "*OpenUI *KXToner/Toner Save Mode: Boolean\n*DefaultKXToner: False\n"
+                  "*KXToner True/On: \"\"\n*KXToner False/Off: \"\"\n*CloseUI: *KXToner\n"));
     SheetHarness h;
-    ASSERT_TRUE(h.Start(ppd.Path()));
+    ASSERT_TRUE(h.Start(ppd.Name()));
     h.OpenDocumentSheet(1);
     ASSERT_EQ(0x43, h.document.Item(h.DocumentItem("*KXToner")).UserItemID);
     const ColorChange change = h.session.ChangeColor(0);

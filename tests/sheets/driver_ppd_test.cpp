@@ -54,8 +54,8 @@ TEST(DriverPpdNames, NamesAsTheDriverReadsThem) {
         ParseDriverPpd(c.ppd, &ppd);
         ASSERT_EQ(1u, ppd.features.size());
         EXPECT_EQ(c.keyword, ppd.features[0].keyword);
-        EXPECT_EQ(Narrow(reinterpret_cast<const WCHAR*>(c.name.c_str())),
-                  Narrow(reinterpret_cast<const WCHAR*>(ppd.features[0].name.c_str())));
+        EXPECT_EQ(Printable(reinterpret_cast<const WCHAR*>(c.name.c_str())),
+                  Printable(reinterpret_cast<const WCHAR*>(ppd.features[0].name.c_str())));
         EXPECT_EQ(c.options, ppd.features[0].optionKeywords);
     }
 }
@@ -104,7 +104,7 @@ int IndexOfName(const SheetItems& items, const std::string& name) {
 // exactly when the PPD says *ColorDevice: True; *ColorModel is then an
 // ordinary item under "Printer Features".
 TEST(DriverSheets, ColorItem_TheDriversOwnWhateverColorModelLists) {
-    const std::string sample = ReadNarrowFile(SamplePpdPath());
+    const std::string sample = ReadFileBytes(SamplePpdPath());
     const std::string gray = "*ColorModel Gray/Grayscale: \"<</ProcessColorModel /DeviceGray>>setpagedevice\"\n";
     std::string cmykFirst = sample;
     const size_t grayAt = cmykFirst.find(gray);
@@ -118,15 +118,15 @@ TEST(DriverSheets, ColorItem_TheDriversOwnWhateverColorModelLists) {
     } cases[] = {
         {"the sample", sample, true},
         {"the sample with CMYK first", cmykFirst, true},
-        {"37", ReadNarrowFile(KX_CORPUS_DIR "/37-latin1-34f-500c-inst.ppd"), true},
-        {"38", ReadNarrowFile(KX_CORPUS_DIR "/38-latin1-25f-1082c-inst.ppd"), false},
-        {"39", ReadNarrowFile(KX_CORPUS_DIR "/39-latin1-25f-1082c-inst.ppd"), false},
-        {"43", ReadNarrowFile(KX_CORPUS_DIR "/43-latin1-39f-1210c-inst.ppd"), true},
-        {"44", ReadNarrowFile(KX_CORPUS_DIR "/44-latin1-55f-0c.ppd"), true},
-        {"52", ReadNarrowFile(KX_CORPUS_DIR "/52-latin1-59f-1769c-inst.ppd"), true},
-        {"55", ReadNarrowFile(KX_CORPUS_DIR "/55-latin1-60f-3904c-inst.ppd"), true},
-        {"56", ReadNarrowFile(KX_CORPUS_DIR "/56-latin1-85f-7007c-inst.ppd"), true},
-        {"57", ReadNarrowFile(KX_CORPUS_DIR "/57-latin1-70f-9244c-inst.ppd"), true},
+        {"37", ReadFileBytes(KX_CORPUS_DIR "/37-latin1-34f-500c-inst.ppd"), true},
+        {"38", ReadFileBytes(KX_CORPUS_DIR "/38-latin1-25f-1082c-inst.ppd"), false},
+        {"39", ReadFileBytes(KX_CORPUS_DIR "/39-latin1-25f-1082c-inst.ppd"), false},
+        {"43", ReadFileBytes(KX_CORPUS_DIR "/43-latin1-39f-1210c-inst.ppd"), true},
+        {"44", ReadFileBytes(KX_CORPUS_DIR "/44-latin1-55f-0c.ppd"), true},
+        {"52", ReadFileBytes(KX_CORPUS_DIR "/52-latin1-59f-1769c-inst.ppd"), true},
+        {"55", ReadFileBytes(KX_CORPUS_DIR "/55-latin1-60f-3904c-inst.ppd"), true},
+        {"56", ReadFileBytes(KX_CORPUS_DIR "/56-latin1-85f-7007c-inst.ppd"), true},
+        {"57", ReadFileBytes(KX_CORPUS_DIR "/57-latin1-70f-9244c-inst.ppd"), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

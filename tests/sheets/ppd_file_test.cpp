@@ -123,7 +123,8 @@ TEST(PpdFile, ReadOncePerObject) {
 }
 
 TEST(PpdFile, TextMode_CrLfAndEndOfFileByteReadTheSameOnEveryBuild) {
-    const std::string sample = ReadNarrowFile(SamplePpdPath());
+    const std::string sample = ReadFileBytes(SamplePpdPath());
+    ASSERT_FALSE(sample.empty()) << SamplePpdPath();
     const std::string cut =
         "*% =========================================================================\n"
         "*% Output options.";
@@ -139,9 +140,10 @@ TEST(PpdFile, TextMode_CrLfAndEndOfFileByteReadTheSameOnEveryBuild) {
         }
         crlf += sample[i];
     }
-    TempPpd ppd(crlf);
+    const ScratchFile ppd(ScratchName("kx_sheets", ".ppd"));
+    ASSERT_TRUE(ppd.Write(crlf));
     SheetHarness h;
-    ASSERT_TRUE(h.Start(ppd.Path()));
+    ASSERT_TRUE(h.Start(ppd.Name()));
     h.OpenDocumentSheet();
     const PpdDocument* document = Document(h);
     ASSERT_NE(nullptr, document);
@@ -168,7 +170,7 @@ TEST(PpdFile, TextMode_CrLfAndEndOfFileByteReadTheSameOnEveryBuild) {
         for (int32_t o = 0; feature->options != nullptr && o < feature->optionCount; ++o) {
             const WCHAR* invocation = feature->options[o]->invocation;
             for (const WCHAR* c = invocation; c != nullptr && *c != 0; ++c) {
-                EXPECT_NE(u'\r', static_cast<char16_t>(*c)) << Narrow(feature->keyword.chars);
+                EXPECT_NE(u'\r', static_cast<char16_t>(*c)) << Printable(feature->keyword.chars);
             }
         }
     }

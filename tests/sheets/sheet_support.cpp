@@ -2,47 +2,10 @@
 
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
+
+#include "tests/support/expected_labels.h"
 
 namespace {
-
-struct LabelRow {
-    const char* keyword;
-    BYTE code;  // 0 where the driver shows the feature as a public item
-};
-
-// The label table as the design lists it, typed apart from the plug-in's.
-const LabelRow kLabelRows[] = {
-    {"*InputSlot", 0},
-    {"*Resolution", 0},
-    {"*MediaType", 0},
-    {"*PageSize", 0},
-    {"*Duplex", 0},
-    {"*InstalledMemory", 0x20},
-    {"*KXTrayUnit", 0x21},
-    {"*KXDuplexOption", 0x22},
-    {"*KXStackerOption", 0x23},
-    {"*KXCompactFlash", 0x24},
-    {"*KXScreens", 0x40},
-    {"*KXPureBlack", 0x41},
-    {"*KXLumaq", 0x42},
-    {"*KXToner", 0x43},
-    {"*KXImageProtect", 0x44},
-    {"*KXRendering", 0x45},
-    {"*KXPressSimulation", 0x46},
-    {"*KXCMYKMethod", 0x47},
-    {"*KXRGBSource", 0x48},
-    {"*KXRGBIntent", 0x49},
-    {"*KXSeparations", 0x4A},
-    {"*OutputBin", 0x4B},
-    {"*KXDensity", 0x4C},
-    {"*KXRotate180Degrees", 0x4D},
-    {"*KXRotate90Degrees", 0x4E},
-    {"*KXStartSide", 0x4F},
-    {"*KXAutoMonoMode", 0x50},
-    {"*KXOUTPUTID", 0x51},
-};
-static_assert(sizeof(kLabelRows) / sizeof(kLabelRows[0]) == 28, "28 label rows");
 
 std::vector<OPTITEM> Snapshot(SheetItems& items) {
     std::vector<OPTITEM> copy;
@@ -55,9 +18,9 @@ std::vector<OPTITEM> Snapshot(SheetItems& items) {
 }  // namespace
 
 BYTE ExpectedItemCode(const std::string& keyword) {
-    for (const LabelRow& row : kLabelRows) {
+    for (const ExpectedLabelRow& row : kExpectedLabelRows) {
         if (keyword == row.keyword) {
-            return row.code;
+            return row.publicItemId != 0 ? 0 : static_cast<BYTE>(row.itemCode);
         }
     }
     return 0;
@@ -66,7 +29,7 @@ BYTE ExpectedItemCode(const std::string& keyword) {
 const std::vector<std::string>& LabelTableKeywords() {
     static const std::vector<std::string> keywords = [] {
         std::vector<std::string> all;
-        for (const LabelRow& row : kLabelRows) {
+        for (const ExpectedLabelRow& row : kExpectedLabelRows) {
             all.push_back(row.keyword);
         }
         return all;
@@ -74,45 +37,8 @@ const std::vector<std::string>& LabelTableKeywords() {
     return keywords;
 }
 
-std::string SamplePpdPath() {
-    return std::string(KX_SOURCE_DIR) + "/samples/kx-color-page.ppd";
-}
-
 std::string FixturePpdPath(const std::string& name) {
     return std::string(KX_SOURCE_DIR) + "/tests/fixtures/sheets/" + name;
-}
-
-std::string ReadNarrowFile(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        ADD_FAILURE() << "cannot open " << path;
-        return bytes;
-    }
-    char chunk[4096];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        bytes.append(chunk, count);
-    }
-    fclose(file);
-    return bytes;
-}
-
-TempPpd::TempPpd(const std::string& bytes) {
-    static unsigned counter = 0;
-    path =
-        "kx_sheets_temp_" + std::to_string(static_cast<unsigned>(getpid())) + "_" + std::to_string(++counter) + ".ppd";
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr || fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        ADD_FAILURE() << "cannot write " << path;
-    }
-    if (file != nullptr) {
-        fclose(file);
-    }
-}
-
-TempPpd::~TempPpd() {
-    remove(path.c_str());
 }
 
 bool RemoveFile(const std::u16string& path) {

@@ -1,6 +1,6 @@
-// Shared by the sheet tests: the project's PPD files, PPD files written by a
-// test, and one plug-in object driven through a registered printer as the
-// driver drives it.
+// Shared by the sheet tests: the item codes the label table gives, the
+// sheet fixtures, and one plug-in object driven through a registered printer
+// as the driver drives it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "host/driver/sheet_builder.h"
 #include "host/report/plugin_model.h"
 #include "tests/support/plugin_module.h"
+#include "tests/support/test_text.h"
 
 // The item code the plug-in must give an item standing for keyword, as the
 // label table lists it: 0 for the five public features and for keywords it
@@ -24,21 +25,7 @@ BYTE ExpectedItemCode(const std::string& keyword);
 // Every keyword of the label table, public ones included.
 const std::vector<std::string>& LabelTableKeywords();
 
-std::string SamplePpdPath();
 std::string FixturePpdPath(const std::string& name);
-std::string ReadNarrowFile(const std::string& path);
-
-// A PPD written by a test into the working directory under a name of this
-// process, removed when the test ends.
-class TempPpd {
-  public:
-    explicit TempPpd(const std::string& bytes);
-    ~TempPpd();
-    const std::string& Path() const { return path; }
-
-  private:
-    std::string path;
-};
 
 // Deletes a file named by a UTF-16 path (the spooler's ASCII paths only).
 bool RemoveFile(const std::u16string& path);

@@ -6,14 +6,9 @@
 
 #include "host/common/text.h"
 #include "host/driver/plugin_binary.h"
+#include "tests/support/test_text.h"
 
 const PluginBinary& LoadedPlugin();
 
 // A plug-in object from a fresh factory (IUnknown first, then IPrintOemUI2).
 IPrintOemUI2* CreatePluginObject();
-
-// The environment the test process runs under (LC_ALL, "C" when unset).
-const char* TestLocale();
-
-// UTF-16 text with non-ASCII units escaped, for failure messages.
-std::string Narrow(const WCHAR* text);

@@ -10,22 +10,9 @@
 #include <vector>
 
 #include "tests/platform/dump/conversion_dump.h"
+#include "tests/support/test_text.h"
 
 namespace {
-
-bool ReadWhole(const char* path, std::string* contents) {
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    char chunk[65536];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        contents->append(chunk, count);
-    }
-    fclose(file);
-    return true;
-}
 
 // Each line is "case : results"; the case is the key.
 std::vector<std::pair<std::string, std::string>> Cases(const std::string& dump) {
@@ -70,9 +57,9 @@ TEST(Conversions, MatchThePlatformCaseForCase) {
     if (stat(KX_WINDOWS_BUILD_DIR, &info) != 0 || !S_ISDIR(info.st_mode)) {
         GTEST_SKIP() << "no Windows build tree at " << KX_WINDOWS_BUILD_DIR;
     }
-    std::string windowsDump;
-    ASSERT_TRUE(ReadWhole(KX_WINDOWS_CONVERSION_DUMP, &windowsDump))
-        << KX_WINDOWS_CONVERSION_DUMP << " is missing: build and test the Windows tree first";
+    const std::string windowsDump = ReadFileBytes(KX_WINDOWS_CONVERSION_DUMP);
+    ASSERT_FALSE(windowsDump.empty()) << KX_WINDOWS_CONVERSION_DUMP
+                                      << " is missing: build and test the Windows tree first";
     const auto platformCases = Cases(windowsDump);
     const auto standInCases = Cases(ConversionDump());
     std::unordered_map<std::string, std::string> platform(platformCases.begin(), platformCases.end());

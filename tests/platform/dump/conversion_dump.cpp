@@ -181,6 +181,12 @@ std::string ConversionDump() {
     }
     const UINT codePages[] = {1252, 932, CP_UTF8};
     for (UINT codePage : codePages) {
+        for (unsigned b = 0; b < 256; ++b) {
+            SetLastError(kPoison);
+            const BOOL lead = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(b));
+            Append(out, "D %u %02x", codePage, b);
+            Append(out, " : %d %x\n", static_cast<unsigned>(lead), GetLastError());
+        }
         for (unsigned u = 0; u < 0x10000; ++u) {
             const WCHAR unit = static_cast<WCHAR>(u);
             DumpToBytes(out, codePage, &unit, 1);

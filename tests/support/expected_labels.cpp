@@ -1,4 +1,4 @@
-#include "tests/resources/expected_labels.h"
+#include "tests/support/expected_labels.h"
 
 #include <string.h>
 
@@ -112,6 +112,37 @@ const LocaleLanguage kCarriedLocales[] = {
 };
 
 }  // namespace
+
+const ExpectedLabelRow kExpectedLabelRows[kExpectedLabelRowCount] = {
+    {"*InputSlot", 4, 0x01, 10001},
+    {"*Resolution", 5, 0x02, 10002},
+    {"*MediaType", 12, 0x03, 10003},
+    {"*PageSize", 9, 0x04, 10007},
+    {"*Duplex", 7, 0x05, 10025},
+    {"*InstalledMemory", 0, 0x20, 10004},
+    {"*KXTrayUnit", 0, 0x21, 10005},
+    {"*KXDuplexOption", 0, 0x22, 10006},
+    {"*KXStackerOption", 0, 0x23, 10024},
+    {"*KXCompactFlash", 0, 0x24, 10028},
+    {"*KXScreens", 0, 0x40, 10008},
+    {"*KXPureBlack", 0, 0x41, 10009},
+    {"*KXLumaq", 0, 0x42, 10010},
+    {"*KXToner", 0, 0x43, 10011},
+    {"*KXImageProtect", 0, 0x44, 10012},
+    {"*KXRendering", 0, 0x45, 10013},
+    {"*KXPressSimulation", 0, 0x46, 10014},
+    {"*KXCMYKMethod", 0, 0x47, 10017},
+    {"*KXRGBSource", 0, 0x48, 10015},
+    {"*KXRGBIntent", 0, 0x49, 10016},
+    {"*KXSeparations", 0, 0x4A, 10018},
+    {"*OutputBin", 0, 0x4B, 10019},
+    {"*KXDensity", 0, 0x4C, 10020},
+    {"*KXRotate180Degrees", 0, 0x4D, 10021},
+    {"*KXRotate90Degrees", 0, 0x4E, 10022},
+    {"*KXStartSide", 0, 0x4F, 10023},
+    {"*KXAutoMonoMode", 0, 0x50, 10026},
+    {"*KXOUTPUTID", 0, 0x51, 10027},
+};
 
 const LANGID kColumnLanguage[kLabelColumnCount] = {1024, 1031, 1036, 1040, 1041, 1043, 2070, 3082};
 

@@ -1,4 +1,4 @@
-#include "tests/ppd/ppd_test_util.h"
+#include "tests/support/ppd_test_util.h"
 
 #include <string.h>
 
@@ -7,32 +7,6 @@
 #include <new>
 
 #include "customize/constraints.h"
-
-WideString Units(const std::string& bytes) {
-    WideString units;
-    for (unsigned char byte : bytes) {
-        units += static_cast<WCHAR>(byte);
-    }
-    return units;
-}
-
-std::string Printable(const WCHAR* text) {
-    std::string out;
-    if (text == nullptr) {
-        return "(null)";
-    }
-    for (; *text != 0; ++text) {
-        const unsigned unit = static_cast<unsigned>(*text);
-        if (unit >= 0x20 && unit < 0x7F && unit != '\\') {
-            out += static_cast<char>(unit);
-        } else {
-            char escape[12];
-            snprintf(escape, sizeof(escape), "\\u%04X", unit);
-            out += escape;
-        }
-    }
-    return out;
-}
 
 bool IsDoubleByteCodePage() {
     return GetACP() == 932;
@@ -92,21 +66,6 @@ std::vector<std::string> CorpusFiles() {
     return names;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    std::string bytes;
-    FILE* stream = _wfopen(Units(path).c_str(), TEXT("rb"));
-    if (stream == nullptr) {
-        return bytes;
-    }
-    char chunk[65536];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof(chunk), stream)) > 0) {
-        bytes.append(chunk, count);
-    }
-    fclose(stream);
-    return bytes;
-}
-
 const PpdFeature* FindFeature(const PpdDocument& document, const char* keyword) {
     const WideString wanted = Units(keyword);
     for (int32_t i = 0; i < document.featureCount; ++i) {
@@ -125,6 +84,20 @@ const PpdOption* FindOption(const PpdFeature& feature, const char* keyword) {
         }
     }
     return nullptr;
+}
+
+std::string Marked(const PpdDocument& document, const char* keyword) {
+    const PpdFeature* feature = FindFeature(document, keyword);
+    if (feature == nullptr) {
+        return std::string("<no feature ") + keyword + ">";
+    }
+    std::string out;
+    for (int32_t i = 0; i < feature->optionCount; ++i) {
+        if (feature->options[i]->constrained) {
+            out += "[" + Printable(feature->options[i]->keyword) + "]";
+        }
+    }
+    return out;
 }
 
 std::string Describe(const PpdDocument& document) {

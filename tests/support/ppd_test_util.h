@@ -1,4 +1,5 @@
-// Helpers of the PPD reader's tests, usable on both builds.
+// Helpers of the tests of the PPD reader's model, usable on both builds:
+// documents from bytes, fixtures and corpus files, and checks of a model.
 #pragma once
 
 #include <stdio.h>
@@ -11,18 +12,8 @@
 #include "platform/platform.h"
 #include "ppd/ppd_document.h"
 #include "ppd/ppd_tokenizer.h"
+#include "tests/support/test_text.h"
 
-typedef std::basic_string<WCHAR> WideString;
-
-// Bytes 0 to 255 widened one to one, as the tokenizer delivers them.
-WideString Units(const std::string& bytes);
-
-// UTF-16 as printable ASCII, the rest as \uXXXX, for comparisons that print
-// what they got.
-std::string Printable(const WCHAR* text);
-inline std::string Printable(const WideString& text) {
-    return Printable(text.c_str());
-}
 inline std::string Printable(const PpdText& text) {
     return Printable(text.chars);
 }
@@ -50,10 +41,11 @@ std::string FixturePath(const std::string& name);
 std::string CorpusPath(const std::string& name);
 // The names of the corpus files, sorted.
 std::vector<std::string> CorpusFiles();
-std::string ReadFileBytes(const std::string& path);
 
 const PpdFeature* FindFeature(const PpdDocument& document, const char* keyword);
 const PpdOption* FindOption(const PpdFeature& feature, const char* keyword);
+// The marked options of one feature, in order, as "[A][B]".
+std::string Marked(const PpdDocument& document, const char* keyword);
 
 // The whole document as lines of text, for comparing two documents or
 // printing one.

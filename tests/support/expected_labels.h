@@ -1,11 +1,22 @@
-// The feature labels as the module must carry them, typed apart from the
-// module's own resource scripts so that a slip in either shows, and the
-// language the resource loader should choose for the test's locale.
+// The feature label table and the labels as the module must carry them,
+// typed apart from the module's own table and resource scripts so that a
+// slip in either shows, and the language the resource loader should choose
+// for the test's locale.
 #pragma once
 
-#include <string>
+#include <stddef.h>
 
 #include "platform/platform.h"
+
+// One row of the feature label table, in the table's order.
+struct ExpectedLabelRow {
+    const char* keyword;
+    DWORD publicItemId;  // nonzero: the host shows the feature itself, and it is never tagged
+    DWORD itemCode;
+    UINT labelId;
+};
+constexpr size_t kExpectedLabelRowCount = 28;
+extern const ExpectedLabelRow kExpectedLabelRows[kExpectedLabelRowCount];
 
 enum LabelColumn {
     kNeutralColumn,
@@ -31,5 +42,3 @@ const WCHAR* ExpectedLabel(UINT id, LabelColumn column);
 // The column whose texts the loader picks under a locale such as
 // "de_DE.UTF-8": its own language when carried, the neutral one otherwise.
 LabelColumn ColumnForLocale(const char* locale);
-
-typedef std::basic_string<WCHAR> WideText;
