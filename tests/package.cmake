@@ -4,7 +4,7 @@
 # on the same inputs and must write the same bytes.
 kx_test_executable(kx_package_tests DIRS package LINK kxpackage)
 if(WIN32)
-  target_link_libraries(kx_package_tests PRIVATE setupapi)
+  target_link_libraries(kx_package_tests PRIVATE setupapi version)
 endif()
 target_compile_definitions(kx_package_tests PRIVATE KX_PACKAGE_TEST_DLL="${KX_PACKAGE_DEFAULT_DLL}")
 kx_add_test(package_tests kx_package_tests)

@@ -1,6 +1,7 @@
 // SHA-256 against the standard's own examples (FIPS 180-4, and the
 // one-million-'a' message of its test suite): one- and two-block
-// messages, the padding's edge at 55 and 56 bytes, and a long message.
+// messages, a 56-byte one whose padding takes a block of its own, and a
+// long message.
 #include <gtest/gtest.h>
 
 #include <string>
