@@ -54,7 +54,12 @@ def main():
         signal.signal(signum, interrupted)
 
     root = tempfile.mkdtemp(prefix="kxpsui-end-to-end-")
-    env = dict(os.environ, WINEPREFIX=os.path.join(root, "prefix"), WINEARCH="win64", WINEDEBUG="-all",
+    # A new prefix links its user folders to HOME and makes menu folders
+    # there: a home of its own keeps them in the temporary folder too.
+    home = os.path.join(root, "home")
+    os.mkdir(home)
+    env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
+    env.update(HOME=home, WINEPREFIX=os.path.join(root, "prefix"), WINEARCH="win64", WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="en_US.UTF-8")
     check = Checks()
 
@@ -117,6 +122,8 @@ def main():
               sorted(set(after) ^ set(before)))
         return check.status()
     finally:
+        for signum in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            signal.signal(signum, signal.SIG_IGN)
         subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(root, ignore_errors=True)
 
