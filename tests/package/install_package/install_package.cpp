@@ -11,8 +11,9 @@
 //       the spooler takes them into the directory of the driver's version,
 //       adds the printer PRINTER on it and prints "driver directory PATH"
 //       and "data file PATH" (as the spooler reports it for the printer).
-//       Refused when one of the files is in the driver directory already,
-//       so that remove deletes only what install placed.
+//       Refused when the printer or the driver exists, or one of the files
+//       is in the driver directory already, so that remove deletes only what
+//       install placed.
 //   remove PRINTER DRIVER
 //       deletes the printer, the driver's record (flags 0: Wine 8 refuses
 //       the file-deletion flags) and the files the record names, in the
@@ -335,6 +336,18 @@ int Install(const std::wstring& package, const std::wstring& model, const std::w
     const std::wstring directory = DriverDirectory();
     if (directory.empty()) {
         return Fail(Error("GetPrinterDriverDirectoryW"));
+    }
+    // Neither name is taken, so that undoing a failed install, or remove,
+    // deletes nothing of someone else's.
+    for (const std::wstring& name : PrinterNames()) {
+        if (SameText(name, printer)) {
+            return Fail("a printer \"" + Utf8(name) + "\" exists already");
+        }
+    }
+    for (const std::wstring& name : DriverNames()) {
+        if (SameText(name, model)) {
+            return Fail("a driver \"" + Utf8(name) + "\" exists already");
+        }
     }
     std::vector<std::wstring> names = inf.files;
     names.push_back(kDriverFile);
