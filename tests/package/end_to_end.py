@@ -60,7 +60,7 @@ def main():
     os.mkdir(home)
     env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
     env.update(HOME=home, WINEPREFIX=os.path.join(root, "prefix"), WINEARCH="win64", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="en_US.UTF-8")
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LC_ALL="en_US.UTF-8")
     check = Checks()
 
     def wine(*command):
