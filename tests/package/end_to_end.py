@@ -34,8 +34,10 @@ def windows_path(path):
 def nick_name(ppd):
     """The PPD's *NickName: the model name the package's INF gives it."""
     with open(ppd, "rb") as f:
-        found = re.search(rb'^\*NickName:\s*"([^"]*)"', f.read(), re.M)
-    return found.group(1).decode("latin-1") if found else ""
+        text = f.read()
+    found = re.search(rb'^\*NickName:\s*"([^"]*)"', text, re.M)
+    encoding = "cp932" if re.search(rb"^\*LanguageEncoding:\s*JIS83-RKSJ", text, re.M) else "latin-1"
+    return found.group(1).decode(encoding) if found else ""
 
 
 def interrupted(signum, frame):
