@@ -8,7 +8,9 @@ prefix=$1
 shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No installer prompts (mscoree, mshtml), and no menu builder: it makes
+# menu and desktop folders in the user's home each time the prefix starts.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export WINEARCH=win64
 if [ ! -e "$prefix/.kx-ready" ]; then
     mkdir -p "$(dirname "$prefix")"

@@ -21,3 +21,18 @@ if(NOT WIN32 AND KX_WINDOWS_BUILD_DIR)
       ${corpus}/10-latin1-8f-37c-inst.ppd ${corpus}/31-sjis-19f-298c-inst.ppd ${corpus}/57-latin1-70f-9244c-inst.ppd)
   set_tests_properties(package_matches_windows PROPERTIES RESOURCE_LOCK kx_wine_prefix_locale TIMEOUT 300)
 endif()
+
+# End to end under Wine, in a fresh prefix of its own: the sample's package
+# registered with the spooler as the printer class installer leaves it, a
+# printer on it run through kxpsui-host, then all of it removed.
+if(WIN32)
+  add_executable(kx_install_package package/install_package/install_package.cpp)
+  kx_target_defaults(kx_install_package)
+  target_link_libraries(kx_install_package PRIVATE setupapi winspool shell32)
+  add_test(NAME package_end_to_end
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/package/end_to_end.py
+      --installer $<TARGET_FILE:kx_install_package> --package-tool $<TARGET_FILE:kxpsui-package>
+      --host-tool $<TARGET_FILE:kxpsui-host> --dll $<TARGET_FILE:kxpsui>
+      ${PROJECT_SOURCE_DIR}/samples/kx-color-page.ppd)
+  set_tests_properties(package_end_to_end PROPERTIES TIMEOUT 300)
+endif()
