@@ -17,7 +17,7 @@ const char kStyle[] =
     "body{font-family:'DejaVu Sans',sans-serif;font-size:14px;color:#1b1f24;background:#f4f5f7;margin:0;"
     "padding:16px 24px}\n"
     "h1{font-size:20px;margin:0 0 8px}h2{font-size:16px;margin:0 0 8px}\n"
-    "h2 .counts,h1 .tool{font-weight:normal;color:#57606a}\n"
+    "h2 .counts,h1 .tool{font-weight:normal;color:#57606a}header h2{margin-top:12px}\n"
     "section,header{background:#fff;border:1px solid #d0d7de;border-radius:6px;padding:12px 16px;"
     "margin-bottom:14px}\n"
     "table{border-collapse:collapse}th,td{text-align:left;padding:2px 12px 2px 0;vertical-align:top}\n"
