@@ -1,6 +1,9 @@
 // Only read: nothing of the plug-in's code runs on this side.
 #include "host/report/plugin_model.h"
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "host/common/text.h"
 #include "ppd/ppd_document.h"
 
@@ -30,25 +33,7 @@ InstalledValues PluginInstalledValues(const PluginContext* context) {
 }
 
 std::vector<ForbiddenOptions> PluginForbiddenOptions(const PluginContext* context) {
-    std::vector<ForbiddenOptions> forbidden;
-    if (context == nullptr || context->document == nullptr) {
-        return forbidden;
-    }
-    const PpdDocument* document = context->document;
-    for (int32_t i = 0; i < document->featureCount; ++i) {
-        const PpdFeature* feature = document->features[i];
-        ForbiddenOptions entry;
-        entry.feature = Utf16ToUtf8(feature->keyword.chars);
-        for (int32_t k = 0; feature->options != nullptr && k < feature->optionCount; ++k) {
-            if (feature->options[k]->constrained) {
-                entry.options.push_back(Utf16ToUtf8(feature->options[k]->keyword.chars));
-            }
-        }
-        if (!entry.options.empty()) {
-            forbidden.push_back(entry);
-        }
-    }
-    return forbidden;
+    return ForbiddenOptionsOf(SnapshotModel(context));
 }
 
 ModelSnapshot SnapshotModel(const PluginContext* context) {
@@ -89,4 +74,68 @@ ModelSnapshot SnapshotModel(const PluginContext* context) {
         model.installables.emplace_back(TextOf(setting->keyword), TextOf(setting->value));
     }
     return model;
+}
+
+std::vector<ForbiddenOptions> ForbiddenOptionsOf(const ModelSnapshot& model) {
+    const std::u16string installableGroup = u"InstallableOptions";
+    // Which settings decide: per feature, the last setting tied to it. A
+    // setting's keyword may repeat; the last of the same keyword counts.
+    std::unordered_map<std::u16string, int> lastSetting;
+    for (size_t s = 0; s < model.installables.size(); ++s) {
+        lastSetting[model.installables[s].first] = static_cast<int>(s);
+    }
+    std::unordered_map<std::u16string, std::vector<size_t>> featuresNamed;
+    for (size_t f = 0; f < model.features.size(); ++f) {
+        if (model.features[f].groupKeyword != installableGroup) {
+            featuresNamed[model.features[f].keyword].push_back(f);
+        }
+    }
+    std::vector<int> deciding(model.features.size(), -1);
+    for (const std::vector<std::u16string>& constraint : model.constraints) {
+        if (constraint.size() != 4) {
+            continue;
+        }
+        const auto setting = lastSetting.find(constraint[0]);
+        const auto features = featuresNamed.find(constraint[2]);
+        if (setting == lastSetting.end() || features == featuresNamed.end()) {
+            continue;
+        }
+        for (size_t f : features->second) {
+            deciding[f] = setting->second > deciding[f] ? setting->second : deciding[f];
+        }
+    }
+    // What the deciding settings forbid under their current values.
+    std::vector<std::unordered_set<std::u16string>> forbids(model.features.size());
+    for (const std::vector<std::u16string>& constraint : model.constraints) {
+        const auto features = constraint.size() == 4 ? featuresNamed.find(constraint[2]) : featuresNamed.end();
+        for (size_t k = 0; features != featuresNamed.end() && k < features->second.size(); ++k) {
+            const size_t f = features->second[k];
+            if (deciding[f] >= 0 && model.installables[static_cast<size_t>(deciding[f])].first == constraint[0] &&
+                model.installables[static_cast<size_t>(deciding[f])].second == constraint[1]) {
+                forbids[f].insert(constraint[3]);
+            }
+        }
+    }
+    std::vector<ForbiddenOptions> forbidden;
+    for (size_t f = 0; f < model.features.size(); ++f) {
+        const ModelFeature& feature = model.features[f];
+        ForbiddenOptions entry;
+        entry.feature = Utf16ToUtf8(feature.keyword);
+        for (const ModelOption& option : feature.options) {
+            if (!option.constrained) {
+                continue;
+            }
+            entry.options.push_back(Utf16ToUtf8(option.keyword));
+            if (forbids[f].count(option.keyword) != 0) {
+                const auto& setting = model.installables[static_cast<size_t>(deciding[f])];
+                entry.decidedBy.emplace_back(Utf16ToUtf8(setting.first), Utf16ToUtf8(setting.second));
+            } else {
+                entry.decidedBy.emplace_back();
+            }
+        }
+        if (!entry.options.empty()) {
+            forbidden.push_back(entry);
+        }
+    }
+    return forbidden;
 }

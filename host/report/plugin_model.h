@@ -16,6 +16,10 @@
 struct ForbiddenOptions {
     std::string feature;               // keyword with its '*'
     std::vector<std::string> options;  // option keywords marked as forbidden
+    // Parallel to options: the installed setting that forbids each, keyword
+    // with its '*' and value; both empty when no setting's constraint forbids
+    // an option that is marked all the same.
+    InstalledValues decidedBy;
 };
 // Installed values as the plug-in holds them: keyword with '*', value.
 InstalledValues PluginInstalledValues(const PluginContext* context);
@@ -51,3 +55,11 @@ struct ModelSnapshot {
     std::vector<std::pair<std::u16string, std::u16string>> installables;  // keyword, value
 };
 ModelSnapshot SnapshotModel(const PluginContext* context);
+
+// The marked options of a snapshot, each with the setting that decides its
+// mark under the plug-in's rule: of the installed settings that some
+// constraint ties to the feature (keyword1 the setting's keyword, keyword2
+// the feature's), the last in list order decides, and it forbids the
+// option when a constraint pairs its current value with the option.
+// Features of the "InstallableOptions" group are never marked.
+std::vector<ForbiddenOptions> ForbiddenOptionsOf(const ModelSnapshot& model);

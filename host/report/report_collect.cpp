@@ -80,8 +80,8 @@ bool CollectToolReport(const PluginBinary& binary, const std::string& unknownPlu
             const PluginContext* context = static_cast<const PluginContext*>(userData);
             report->documentRead = context != nullptr && context->document != nullptr;
             report->pluginInstalled = PluginInstalledValues(context);
-            report->forbidden = PluginForbiddenOptions(context);
             report->model = SnapshotModel(context);
+            report->forbidden = ForbiddenOptionsOf(report->model);
             if (!report->documentRead) {
                 report->modelUnavailable = "the plug-in holds no model of the PPD";
             }

@@ -24,13 +24,22 @@ void WideMember(JsonWriter* json, const char* name, const std::u16string& text) 
     json->String(AsWide(text));
 }
 
-const std::vector<std::string>* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
+const ForbiddenOptions* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
     for (const ForbiddenOptions& entry : report.forbidden) {
         if (!keyword.empty() && entry.feature == keyword) {
-            return &entry.options;
+            return &entry;
         }
     }
     return nullptr;
+}
+
+void NullableMember(JsonWriter* json, const char* name, const std::string& utf8, bool known) {
+    json->Key(name);
+    if (known) {
+        json->String(utf8);
+    } else {
+        json->Null();
+    }
 }
 
 // One line per item: the sheets are long, their items short.
@@ -108,14 +117,32 @@ void WriteDocumentSheet(JsonWriter* json, const ToolReport& report) {
     json->BeginArray();
     for (const ItemReport& item : host.documentItems) {
         WriteItem(json, item);
+        const ForbiddenOptions* forbidden = ForbiddenFor(report, item.keyword);
+        const size_t count = forbidden != nullptr ? forbidden->options.size() : 0;
         json->Key("forbidden");
         if (!report.model.present) {
             json->Null();
         } else {
             json->BeginArray(true);
-            const std::vector<std::string>* forbidden = ForbiddenFor(report, item.keyword);
-            for (size_t i = 0; forbidden != nullptr && i < forbidden->size(); ++i) {
-                json->String((*forbidden)[i]);
+            for (size_t i = 0; i < count; ++i) {
+                json->String(forbidden->options[i]);
+            }
+            json->EndArray();
+        }
+        // The setting that forbids each, in the same order; null members
+        // for a mark no constraint explains.
+        json->Key("forbiddenBy");
+        if (!report.model.present) {
+            json->Null();
+        } else {
+            json->BeginArray(true);
+            for (size_t i = 0; i < count; ++i) {
+                const std::pair<std::string, std::string>& setting = forbidden->decidedBy[i];
+                json->BeginObject(true);
+                json->Member("option", forbidden->options[i]);
+                NullableMember(json, "keyword", setting.first, !setting.first.empty());
+                NullableMember(json, "value", setting.second, !setting.first.empty());
+                json->EndObject();
             }
             json->EndArray();
         }

@@ -58,6 +58,10 @@ std::string FormatTextReport(const ToolReport& report);
 // The same as one JSON document, with the model; nothing in it depends on
 // the build (no paths but the PPD's file name).
 std::string FormatJsonReport(const ToolReport& report);
+// The same as one self-contained HTML page (inline style, no script) that
+// draws the two sheets with the plug-in's marks; every text escaped, and the
+// same bytes on every build as the JSON.
+std::string FormatHtmlReport(const ToolReport& report);
 
 // The callback's answer as its platform name.
 std::string CallbackActionName(LONG action);

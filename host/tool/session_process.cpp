@@ -16,6 +16,7 @@ namespace {
 
 // What the session process leaves in the folder for the parent.
 const char16_t kReportFile[] = u"report";
+const char16_t kPageFile[] = u"page";  // with --html FILE: the page, while the report goes to stdout
 const char16_t kErrorFile[] = u"error";
 
 // Ctrl-C reaches both processes: the child ends, the parent notes it and
@@ -116,6 +117,25 @@ bool OpenPrinter(const ToolOptions& options, const Registration& registration, H
            ValidateToolOptions(options, *ppd, error) && printer->Add(options.ppdPath, registration, error);
 }
 
+// The page into its file: written beside it under a name of its own and
+// renamed over it, so that the file is whole or untouched, never partial.
+bool WritePage(const std::string& path, const std::string& page, std::string* error) {
+    const std::u16string target = ArgumentToUtf16(path);
+    const std::u16string temporary = target + u".kxpsui-host-" + Utf8ToUtf16(Hex8(GetCurrentProcessId())) + u".tmp";
+    if (target.empty() || !WriteFileBytes(temporary, page)) {
+        DeleteFileW(AsWide(temporary));
+        *error = "--html " + path + ": cannot write the file";
+        return false;
+    }
+    if (!MoveFileExW(AsWide(temporary), AsWide(target), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD code = GetLastError();
+        DeleteFileW(AsWide(temporary));
+        *error = "--html " + path + ": cannot write the file (error " + std::to_string(code) + ")";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunReport(const std::vector<std::string>& args) {
@@ -150,6 +170,9 @@ int RunReport(const std::vector<std::string>& args) {
     std::string childError;
     const bool hasReport = ReadFileBytes(JoinPath(folder.Path(), kReportFile), &report);
     const bool hasError = ReadFileBytes(JoinPath(folder.Path(), kErrorFile), &childError);
+    std::string page;
+    const bool pageToFile = !options.htmlPath.empty() && options.htmlPath != "-";
+    const bool hasPage = pageToFile && ReadFileBytes(JoinPath(folder.Path(), kPageFile), &page);
     const std::string folderPath = Utf16ToUtf8(folder.Path());
     if (!folder.Remove()) {
         fprintf(stderr, "kxpsui-host: cannot remove the temporary folder %s\n", folderPath.c_str());
@@ -161,7 +184,10 @@ int RunReport(const std::vector<std::string>& args) {
     if (!ran) {
         return Fail(error, kExitSessionFailed);
     }
-    if ((exitCode == kExitDone || exitCode == kExitUnloadFailed) && hasReport) {
+    if ((exitCode == kExitDone || exitCode == kExitUnloadFailed) && hasReport && hasPage == pageToFile) {
+        if (pageToFile && !WritePage(options.htmlPath, page, &error)) {
+            return Fail(error, kExitBadInput);
+        }
         fwrite(report.data(), 1, report.size(), stdout);
         fflush(stdout);
         return static_cast<int>(exitCode);
@@ -218,7 +244,14 @@ int RunSession(const std::vector<std::string>& args, const ToolBuild& build) {
     report.ppdPath = options.printerName.empty() ? options.ppdPath : Utf16ToArgument(printer.DataFile());
     report.printerName = Utf16ToUtf8(ArgumentToUtf16(options.printerName));
     report.pluginPath = options.pluginPath;
-    const std::string text = options.json ? FormatJsonReport(report) : FormatTextReport(report);
+    const bool pageOnStdout = options.htmlPath == "-";
+    const std::string text = pageOnStdout   ? FormatHtmlReport(report)
+                             : options.json ? FormatJsonReport(report)
+                                            : FormatTextReport(report);
+    if (!options.htmlPath.empty() && !pageOnStdout &&
+        !WriteFileBytes(JoinPath(folder, kPageFile), FormatHtmlReport(report))) {
+        return kExitSessionFailed;
+    }
     if (!WriteFileBytes(JoinPath(folder, kReportFile), text)) {
         return kExitSessionFailed;
     }

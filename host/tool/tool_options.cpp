@@ -73,6 +73,20 @@ bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* optio
         }
         if (arg == "--json") {
             options->json = true;
+        } else if (arg == "--html") {
+            if (!options->htmlPath.empty()) {
+                *error = "--html given twice (one page per run)";
+                return false;
+            }
+            if (!TakeValue(args, &i, &options->htmlPath, error)) {
+                return false;
+            }
+            // A page named like an option is a forgotten file name.
+            const std::string& path = options->htmlPath;
+            if (path.empty() || (path[0] == '-' && path != "-")) {
+                *error = "--html " + path + ": expected a file name, or - for standard output";
+                return false;
+            }
         } else if (arg == "--plugin") {
             if (!TakeValue(args, &i, &options->pluginPath, error)) {
                 return false;
@@ -134,6 +148,10 @@ bool ParseToolArguments(const std::vector<std::string>& args, ToolOptions* optio
         } else {
             options->ppdPath = arg;
         }
+    }
+    if (options->json && options->htmlPath == "-") {
+        *error = "--html - and --json: standard output takes one of the two; give --html a file name";
+        return false;
     }
     if (!options->printerName.empty() && !options->ppdPath.empty()) {
         *error = "--printer " + options->printerName + " and the PPD " + options->ppdPath +
@@ -217,6 +235,8 @@ void PrintToolUsage(FILE* out) {
         "  --plugin PATH               the plug-in binary (default: the one beside this tool); the\n"
         "                              model is read only from the one built with this tool\n"
         "  --json                      the report as one JSON document, the PPD model included\n"
+        "  --html FILE                 also write the report as an HTML page that draws the two\n"
+        "                              sheets (FILE - : the page on standard output instead)\n"
         "  --check PPD...              check PPD files for what would change the plug-in's\n"
         "                              reading of them instead (see --check --help)\n"
         "\n"

@@ -16,6 +16,7 @@ struct ToolOptions {
     std::string printerName;  // --printer: an existing queue, whose PPD the spooler names
     std::string pluginPath;   // narrow, as given; empty for the plug-in beside the tool
     bool json = false;
+    std::string htmlPath;       // --html: the page's file, "-" for standard output; empty for no page
     InstalledValues installed;  // feature without '*', option keyword, in the order given
     LONG colorSelection = -1;   // -1: the driver's default
     bool colorChangesGiven = false;

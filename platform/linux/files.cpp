@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fnmatch.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -126,6 +127,33 @@ extern "C" BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
     }
     if (unlink(kxplat::Utf16ToUtf8(lpFileName).c_str()) != 0) {
         SetLastError(kxplat::ErrorFromErrno(errno, ERROR_FILE_NOT_FOUND));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A file renamed, over an existing file only with MOVEFILE_REPLACE_EXISTING;
+// never over a folder. The other flags are not part of the stand-in.
+extern "C" BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
+    if (lpExistingFileName == nullptr || lpNewFileName == nullptr || (dwFlags & ~MOVEFILE_REPLACE_EXISTING) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::string source = kxplat::Utf16ToUtf8(lpExistingFileName);
+    const std::string target = kxplat::Utf16ToUtf8(lpNewFileName);
+    struct stat info;
+    if (lstat(source.c_str(), &info) != 0) {
+        SetLastError(kxplat::ErrorFromErrno(errno, ERROR_FILE_NOT_FOUND));
+        return FALSE;
+    }
+    if (stat(target.c_str(), &info) == 0) {
+        if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0 || S_ISDIR(info.st_mode)) {
+            SetLastError((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0 ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+    }
+    if (rename(source.c_str(), target.c_str()) != 0) {
+        SetLastError(kxplat::ErrorFromErrno(errno, ERROR_PATH_NOT_FOUND));
         return FALSE;
     }
     return TRUE;

@@ -115,6 +115,8 @@ typedef struct _FILETIME {
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+
 typedef struct _WIN32_FIND_DATAW {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;

@@ -1,5 +1,5 @@
-// The temporary folder, and a folder made, listed and removed in it, with
-// the platform's error codes for each refusal.
+// The temporary folder, and a folder made, listed and removed in it, a file
+// renamed in it, with the platform's error codes for each refusal.
 #include <gtest/gtest.h>
 #include <stdio.h>
 
@@ -70,6 +70,23 @@ TEST(Files, FolderMade_ListedAndRemoved_EachRefusalWithItsCode) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), error) << "no entry matches";
     EXPECT_TRUE(Listing(missing + separator + TEXT("*"), &error).empty());
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), error) << "no such folder";
+
+    // A file renamed: over another only when asked, never over a folder.
+    const WideString other = folder + separator + TEXT("b.txt");
+    EXPECT_TRUE(MoveFileExW(file.c_str(), other.c_str(), 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), failsWith(MoveFileExW(file.c_str(), other.c_str(), 0)));
+    out = _wfopen(file.c_str(), TEXT("wb"));
+    ASSERT_NE(nullptr, out);
+    fputs("abcd", out);
+    fclose(out);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), failsWith(MoveFileExW(file.c_str(), other.c_str(), 0)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED),
+              failsWith(MoveFileExW(file.c_str(), folder.c_str(), MOVEFILE_REPLACE_EXISTING)));
+    EXPECT_TRUE(MoveFileExW(file.c_str(), other.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ((std::vector<std::string>{". 16 0", ".. 16 0", "b.txt 32 4"}),
+              Listing(folder + separator + TEXT("*"), &error))
+        << "the file moved over the other";
+    ASSERT_TRUE(MoveFileExW(other.c_str(), file.c_str(), 0));
 
     EXPECT_EQ(static_cast<DWORD>(ERROR_DIR_NOT_EMPTY), failsWith(RemoveDirectoryW(folder.c_str())));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), failsWith(DeleteFileW(folder.c_str()))) << "a folder";

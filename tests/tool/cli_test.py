@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """kxpsui-host as a command: exit statuses and one-line errors for bad input,
-plug-ins that fail, fault or are interrupted, --printer, --help and --check
+plug-ins that fail, fault or are interrupted, --printer, --html, --help and --check
 (its JSON parsed), run as a user runs it (under Wine for the Windows build). No run leaves
 anything in the working directory or the temporary folder, nor, under Wine,
 in the spooler or its driver directory; in a fresh Wine prefix two runs leave
@@ -16,6 +16,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 from tool_run import Checks, Traces, run_captured
@@ -85,7 +86,16 @@ def main():
         ("plug-in not a library", [sample, "--plugin", path(not_a_library)], {}),
         ("plug-in without the exports", [sample, "--plugin", path(args.no_exports)], {}),
         ("plug-in that makes no object", [sample, "--plugin", foreign], {"KX_FOREIGN_PLUGIN": "fail"}),
+        ("--html - and --json", [sample, "--html", "-", "--json"], {}),
+        ("--html twice", [sample, "--html", "a.html", "--html", "b.html"], {}),
+        ("--html named like an option", [sample, "--html", "--json"], {}),
+        # The page is written beside the file and renamed over it: the
+        # rename fails on a folder, and the file beside it goes again.
+        ("--html over a folder", [sample, "--html", "page-folder"], {}),
+        # A failed run writes no page at all.
+        ("--html and a missing PPD", ["no-such-file.ppd", "--html", "page.html"], {}),
     ]
+    os.makedirs(os.path.join(args.work, "page-folder"), exist_ok=True)
     errors = {}
     for what, tool_args, env in bad:
         status, out, err = run(*tool_args, env=env)
@@ -105,12 +115,25 @@ def main():
     check(all(s in out for s in [b"Exit status", b"130", b"--printer"]), "--help: exit statuses and --printer")
     status, out, err = run(sample)
     check(status == 0 and err == "" and out, "a good run: exit 0, a report, nothing on stderr", (status, err))
+    # --html FILE: the text report still on stdout, and the page in FILE the
+    # same bytes as --html - writes on stdout.
+    pages = tempfile.mkdtemp(prefix="kx-html-")
+    status, text, err = run(sample, "--html", path(os.path.join(pages, "page.html")))
+    status_stdout, page, err_stdout = run(sample, "--html", "-")
+    with open(os.path.join(pages, "page.html"), "rb") as f:
+        written = f.read()
+    check(status == 0 and status_stdout == 0 and text == out, "--html FILE: exit 0, the text report on stdout",
+          (status, status_stdout, err, err_stdout))
+    check(page.startswith(b"<!DOCTYPE html>") and written == page, "--html FILE: the page --html - writes",
+          (len(written), len(page)))
+    check(os.listdir(pages) == ["page.html"], "--html FILE: nothing beside the page", os.listdir(pages))
+    shutil.rmtree(pages)
 
     # A plug-in that faults: status 3, one line, and its session's printer,
     # driver and files gone all the same.
-    status, out, err = run(sample, "--plugin", foreign, env={"KX_FOREIGN_PLUGIN": "fault"})
+    status, out, err = run(sample, "--plugin", foreign, "--html", "page.html", env={"KX_FOREIGN_PLUGIN": "fault"})
     check(status == 3 and out == b"" and len(err.splitlines()) == 1 and "abnormally" in err,
-          "a faulting plug-in: exit 3, one line", (status, err))
+          "a faulting plug-in: exit 3, one line, no page", (status, err))
 
     # Ctrl-C while the plug-in works: status 130, one line, nothing left.
     marker = os.path.join(args.work, "plug-in-waiting")
@@ -182,6 +205,7 @@ def main():
     for name in not_ppds:
         os.remove(os.path.join(args.work, name))
     os.remove(not_a_library)
+    os.rmdir(os.path.join(args.work, "page-folder"))
 
     if args.runner:
         check_printer_queue(args, traces, path, sample, check)

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""The JSON report must be the same bytes from both builds: the Linux tool with
-kxpsui.so, and kxpsui-host.exe with kxpsui.dll under Wine, run live with the
-same arguments from one working directory, for each PPD under each locale.
+"""The JSON report and the HTML page must be the same bytes from both builds:
+the Linux tool with kxpsui.so, and kxpsui-host.exe with kxpsui.dll under Wine,
+run live with the same arguments from one working directory, for each PPD under
+each locale (one run each: the JSON on stdout, the page into a file).
 
 usage: compare_builds.py --linux-tool T --windows-tool T --wine-run S --prefix P --work DIR
                          --locales L,L,... PPD...
@@ -21,6 +22,16 @@ def first_difference(a, b):
         if left != right:
             return "line %d:\n  linux:   %r\n  windows: %r" % (number, left[:300], right[:300])
     return "one output is a prefix of the other (%d and %d lines)" % (len(lines_a), len(lines_b))
+
+
+def read_and_remove(path):
+    """The file's bytes, b"" when there is none; the file is gone after."""
+    if not os.path.exists(path):
+        return b""
+    with open(path, "rb") as f:
+        data = f.read()
+    os.remove(path)
+    return data
 
 
 def main():
@@ -43,9 +54,12 @@ def main():
         env = dict(os.environ, LC_ALL=locale)
         for ppd in args.ppds:
             relative = os.path.relpath(ppd, args.work)
-            linux_status, linux_out, linux_err = run_captured([args.linux_tool, "--json", relative], args.work, env)
+            linux_status, linux_out, linux_err = run_captured(
+                [args.linux_tool, "--json", relative, "--html", "linux.html"], args.work, env)
             windows_status, windows_out, windows_err = run_captured(
-                [args.wine_run, args.prefix, args.windows_tool, "--json", relative.replace("/", "\\")], args.work, env)
+                [args.wine_run, args.prefix, args.windows_tool, "--json", relative.replace("/", "\\"), "--html",
+                 "windows.html"], args.work, env)
+            pages = [read_and_remove(os.path.join(args.work, name)) for name in ["linux.html", "windows.html"]]
             case = "%s %s" % (locale, os.path.basename(ppd))
             problems = []
             if linux_status != 0 or windows_status != 0:
@@ -58,11 +72,14 @@ def main():
                 features = 0
             if linux_out != windows_out:
                 problems.append(first_difference(linux_out, windows_out))
+            if not pages[0].startswith(b"<!DOCTYPE html>") or pages[0] != pages[1]:
+                problems.append("page: " + first_difference(pages[0], pages[1]))
             if problems:
                 failures += 1
                 print("FAIL %s: %s" % (case, "; ".join(problems)))
             else:
-                print("same %s: %d bytes, %d features" % (case, len(linux_out), features))
+                print("same %s: %d bytes of JSON, %d of HTML, %d features" % (case, len(linux_out), len(pages[0]),
+                                                                               features))
     print("%d of %d comparisons differ" % (failures, len(args.ppds) * len(args.locales.split(","))))
     return 1 if failures else 0
 

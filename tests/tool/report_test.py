@@ -97,6 +97,12 @@ def main():
             if item["keyword"]:
                 check(item["forbidden"] == constrained(features[item["keyword"]]),
                       "forbidden = constrained for %s under %s" % (item["keyword"], tray_unit), item["forbidden"])
+                check([by["option"] for by in item["forbiddenBy"]] == item["forbidden"],
+                      "forbiddenBy beside forbidden for %s under %s" % (item["keyword"], tray_unit),
+                      item["forbiddenBy"])
+            if item["keyword"] == "*InputSlot":
+                check(all((by["keyword"], by["value"]) == ("*KXTrayUnit", tray_unit) for by in item["forbiddenBy"]),
+                      "the cassette unit forbids the cassettes under " + tray_unit, item["forbiddenBy"])
         check(any(item["forbidden"] for item in data["documentSheet"]), "something forbidden under " + tray_unit)
         check(("Tray3" in constrained(features["*InputSlot"])) == tray3_forbidden, "Tray3 under " + tray_unit,
               constrained(features["*InputSlot"]))
@@ -174,7 +180,8 @@ def main():
     data, _ = report(sample, "--plugin", path(args.foreign))
     check(data["model"] is None and data["modelUnavailable"].startswith("not the plug-in built with this"),
           "foreign plug-in: no model, and why", data["modelUnavailable"])
-    check(data["documentRead"] is None and all(item["forbidden"] is None for item in data["documentSheet"]),
+    check(data["documentRead"] is None and
+          all(item["forbidden"] is None and item["forbiddenBy"] is None for item in data["documentSheet"]),
           "foreign plug-in: nothing read of its model")
     check(data["installed"] and data["applyAction"] == 4, "foreign plug-in: the host's answers, the callback",
           (data["installed"], data["applyAction"]))
