@@ -101,6 +101,11 @@ LPWSTR WINAPI lstrcpynW(LPWSTR lpString1, LPCWSTR lpString2, int iMaxLength);
 // are overloads of their own, not glibc's). _wfopen in text mode reads as
 // msvcrt does: CR LF becomes LF and a 0x1A byte ends the input.
 FILE* _wfopen(const WCHAR* filename, const WCHAR* mode);
+// The next byte of a stream that one thread alone reads, without taking the
+// stream's lock: msvcrt's macro over the stream's buffer, glibc's unlocked getc.
+inline int _fgetc_nolock(FILE* stream) {
+    return getc_unlocked(stream);
+}
 size_t wcslen(const WCHAR* s);
 int wcscmp(const WCHAR* a, const WCHAR* b);
 int wcsncmp(const WCHAR* a, const WCHAR* b, size_t count);
