@@ -93,6 +93,20 @@ bool CollectToolReport(const PluginBinary& binary, const std::string& unknownPlu
     return RunHost(binary, printer, ppd, afterSheet, &report->host, error);
 }
 
+ForbiddenLookup::ForbiddenLookup(const ToolReport& report) {
+    for (const ForbiddenOptions& entry : report.forbidden) {
+        byFeature.emplace(entry.feature, &entry.options);
+    }
+}
+
+const std::vector<std::string>* ForbiddenLookup::For(const std::string& keyword) const {
+    if (keyword.empty()) {
+        return nullptr;
+    }
+    const auto entry = byFeature.find(keyword);
+    return entry != byFeature.end() ? entry->second : nullptr;
+}
+
 std::string CallbackActionName(LONG action) {
     switch (action) {
         case CPSUICB_ACTION_NONE:

@@ -24,15 +24,6 @@ void WideMember(JsonWriter* json, const char* name, const std::u16string& text) 
     json->String(AsWide(text));
 }
 
-const std::vector<std::string>* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
-    for (const ForbiddenOptions& entry : report.forbidden) {
-        if (!keyword.empty() && entry.feature == keyword) {
-            return &entry.options;
-        }
-    }
-    return nullptr;
-}
-
 // One line per item: the sheets are long, their items short.
 void WriteItem(JsonWriter* json, const ItemReport& item) {
     json->BeginObject(true);
@@ -106,6 +97,7 @@ void WriteDocumentSheet(JsonWriter* json, const ToolReport& report) {
     }
     json->Key("documentSheet");
     json->BeginArray();
+    const ForbiddenLookup forbiddenOptions(report);
     for (const ItemReport& item : host.documentItems) {
         WriteItem(json, item);
         json->Key("forbidden");
@@ -113,7 +105,7 @@ void WriteDocumentSheet(JsonWriter* json, const ToolReport& report) {
             json->Null();
         } else {
             json->BeginArray(true);
-            const std::vector<std::string>* forbidden = ForbiddenFor(report, item.keyword);
+            const std::vector<std::string>* forbidden = forbiddenOptions.For(item.keyword);
             for (size_t i = 0; forbidden != nullptr && i < forbidden->size(); ++i) {
                 json->String((*forbidden)[i]);
             }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/driver/host_run.h"
@@ -55,6 +56,18 @@ struct ToolReport {
 bool CollectToolReport(const PluginBinary& binary, const std::string& unknownPlugin, HANDLE printer,
                        const DriverPpd& ppd, const HostRunOptions& run, bool withModel, ToolReport* report,
                        std::string* error);
+
+// The forbidden options of each feature by its keyword (the first entry for
+// a keyword), looked up once per item: sheets may have thousands.
+class ForbiddenLookup {
+  public:
+    explicit ForbiddenLookup(const ToolReport& report);
+    // Null for an empty keyword and for a feature with nothing forbidden.
+    const std::vector<std::string>* For(const std::string& keyword) const;
+
+  private:
+    std::unordered_map<std::string, const std::vector<std::string>*> byFeature;
+};
 
 // The report as text, sections in the order of the driver's calls.
 std::string FormatTextReport(const ToolReport& report);
