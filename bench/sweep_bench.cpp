@@ -31,7 +31,28 @@ namespace {
 char g_folder[4096];
 char g_file[4096];
 
+// Holds off the three signals while the paths change, so that the handler
+// never sees a file that is there but not yet named, or named but gone.
+class SignalsHeld {
+  public:
+    SignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGINT);
+        sigaddset(&held, SIGTERM);
+        sigaddset(&held, SIGHUP);
+        sigprocmask(SIG_BLOCK, &held, &previous);
+    }
+    ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+  private:
+    sigset_t previous;
+};
+
 void RemoveFile() {
+    SignalsHeld held;
     if (g_file[0] != 0) {
         unlink(g_file);
         g_file[0] = 0;
@@ -40,6 +61,7 @@ void RemoveFile() {
 
 void RemoveFolder() {
     RemoveFile();
+    SignalsHeld held;
     if (g_folder[0] != 0) {
         rmdir(g_folder);
         g_folder[0] = 0;
@@ -65,6 +87,7 @@ bool MakeFolder() {
     }
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back(0);
+    SignalsHeld held;
     if (mkdtemp(name.data()) == nullptr) {
         return false;
     }
@@ -80,11 +103,15 @@ bool WriteShape(const GeneratedPpdShape& shape, int64_t* bytes) {
     if (text.empty() || path.size() >= sizeof(g_file)) {
         return false;
     }
-    memcpy(g_file, path.c_str(), path.size() + 1);
-    FILE* file = fopen(g_file, "wb");
-    if (file == nullptr) {
-        g_file[0] = 0;
-        return false;
+    FILE* file = nullptr;
+    {
+        SignalsHeld held;
+        memcpy(g_file, path.c_str(), path.size() + 1);
+        file = fopen(g_file, "wb");
+        if (file == nullptr) {
+            g_file[0] = 0;
+            return false;
+        }
     }
     const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
     if (fclose(file) != 0 || !written) {
@@ -227,14 +254,14 @@ std::vector<GeneratedPpdShape> Shapes() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    signal(SIGINT, OnSignal);
+    signal(SIGTERM, OnSignal);
+    signal(SIGHUP, OnSignal);
     if (!MakeFolder()) {
         fprintf(stderr, "kx_sweep: cannot create a temporary folder\n");
         return 1;
     }
     atexit(RemoveFolder);  // also when the library exits, as for --help
-    signal(SIGINT, OnSignal);
-    signal(SIGTERM, OnSignal);
-    signal(SIGHUP, OnSignal);
     std::set<std::string> registered;
     for (const GeneratedPpdShape& shape : Shapes()) {
         const std::string name = "sweep/" + GeneratedShapeName(shape);
