@@ -15,8 +15,9 @@ int32_t LoadWithReader(const std::string& path);
 // number of conflicts, or -1 when the file does not open.
 int32_t LoadWithCups(const std::string& path);
 
-// The floor: every byte read with fgetc from the kind of stream the reader
-// gets (text mode). Returns the number of bytes read.
+// The floor: every byte read from the stream the reader gets (_wfopen in
+// text mode) by the reader's own per-byte call, ReadFileByte, through a
+// function pointer, until it returns -1. Returns the number of bytes read.
 int64_t ReadEveryByte(const std::string& path);
-// The same loop over a plain binary stream, for reference.
+// fgetc over a plain binary stream (fopen "rb"), for reference.
 int64_t ReadEveryByteBinary(const std::string& path);

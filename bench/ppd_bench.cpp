@@ -1,5 +1,6 @@
-// This reader beside CUPS and the fgetc floor, per corpus file and for the
-// whole corpus, plus the document-sheet constraint pass on the largest file.
+// This reader beside CUPS and the floor it reads through (ReadFileByte in a
+// loop over the same text-mode stream), per corpus file and for the whole
+// corpus, plus the document-sheet constraint pass on the largest file.
 // bench/run-benchmarks runs it and prints the table.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
@@ -151,11 +152,11 @@ int main(int argc, char** argv) {
         const std::vector<CorpusFile> one = {file};
         RegisterLoad("reader/" + file.name, one, ReaderLoad);
         RegisterLoad("cups/" + file.name, one, CupsLoad);
-        RegisterLoad("fgetc/" + file.name, one, ReadEveryByte);
+        RegisterLoad("floor/" + file.name, one, ReadEveryByte);
     }
     RegisterLoad("reader/corpus", corpus, ReaderLoad);
     RegisterLoad("cups/corpus", corpus, CupsLoad);
-    RegisterLoad("fgetc/corpus", corpus, ReadEveryByte);
+    RegisterLoad("floor/corpus", corpus, ReadEveryByte);
     RegisterLoad("fgetc_binary/corpus", corpus, ReadEveryByteBinary);
 
     const std::string sheetFile = std::string(KX_CORPUS_DIR) + "/" + kSheetPassFile;

@@ -9,6 +9,7 @@
 #include "customize/installed_options.h"
 #include "customize/ppd_path.h"
 #include "ppd/ppd_document.h"
+#include "ppd/ppd_index.h"
 #include "resources/feature_labels.h"
 
 namespace {
@@ -60,15 +61,6 @@ void RefreshInstalledOptions(POEMCUIPPARAM param, PluginContext* context, WorkBu
         }
     }
     EvaluateConstraints(document);
-}
-
-const PpdFeature* FindFeatureByTranslation(const PpdDocument* document, const WCHAR* name) {
-    for (int i = 0; i < document->featureCount; ++i) {
-        if (SameText(document->features[i]->translation.chars, name)) {
-            return document->features[i];
-        }
-    }
-    return nullptr;
 }
 
 void TagDocumentItems(POEMCUIPPARAM param, PluginContext* context, WorkBuffer* work) {

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "ppd/ppd_alloc.h"
+#include "ppd/ppd_index.h"
 
 // What a pass needs, computed once per document. Which installable setting
 // decides a feature's marks depends on keywords only, and keywords never
@@ -11,23 +12,23 @@
 struct PpdConstraintIndex {
     // The document's shape when the index was built; a pass that finds
     // another shape walks instead.
-    int32_t featureCount;
-    int32_t constraintCount;
-    int32_t installableCount;
+    int32_t featureCount = 0;
+    int32_t constraintCount = 0;
+    int32_t installableCount = 0;
     // Per feature: the last installable setting in list order that some
     // constraint ties to it (it overrides every earlier one), or -1: the
     // feature's flags are left alone, as are those of installable features.
-    int32_t* decidingSetting;
+    int32_t* decidingSetting = nullptr;
     // Per feature, plus one: the feature's options are slots
     // firstSlot[f] to firstSlot[f + 1] - 1.
-    int32_t* firstSlot;
+    int32_t* firstSlot = nullptr;
     // Per slot, plus one: the slot's candidates are
     // candidates[firstCandidate[s]] to candidates[firstCandidate[s + 1] - 1].
-    int32_t* firstCandidate;
+    int32_t* firstCandidate = nullptr;
     // Constraint indices whose keyword1, keyword2 and option2 match the
     // slot's deciding setting, feature and option; option1 is checked against
     // the setting's current value in each pass.
-    int32_t* candidates;
+    int32_t* candidates = nullptr;
 };
 
 namespace {
@@ -43,35 +44,25 @@ bool IsInstallableFeature(const PpdFeature* feature) {
     return feature->groupKeyword.Equals(kPpdInstallableGroup);
 }
 
-// The last setting whose keyword equals the constraint's keyword1, or -1.
-int32_t LastSettingNamed(const PpdDocument* document, const PpdText& keyword) {
-    for (int32_t s = document->installableCount - 1; s >= 0; --s) {
-        if (document->installables[s]->keyword.Equals(keyword)) {
-            return s;
-        }
-    }
-    return -1;
-}
-
 // Calls visit(slot, constraint) for every option slot that a constraint can
-// forbid under the slot's deciding setting.
+// forbid under the slot's deciding setting: the constraint names the
+// feature and the option, and its keyword1 is the deciding setting's keyword.
 template <typename Visit>
 void ForEachCandidate(const PpdDocument* document, const PpdConstraintIndex* index, Visit visit) {
     for (int32_t c = 0; c < document->constraintCount; ++c) {
         const PpdConstraint* constraint = document->constraints[c];
-        for (int32_t f = 0; f < document->featureCount; ++f) {
+        ForEachFeatureNamed(document, constraint->keyword2, [&](int32_t f) {
             const int32_t s = index->decidingSetting[f];
-            const PpdFeature* feature = document->features[f];
-            if (s < 0 || !feature->keyword.Equals(constraint->keyword2) ||
-                !document->installables[s]->keyword.Equals(constraint->keyword1)) {
-                continue;
+            if (s < 0 || !document->installables[s]->keyword.Equals(constraint->keyword1)) {
+                return;
             }
+            const PpdFeature* feature = document->features[f];
             for (int32_t o = 0; o < feature->optionCount; ++o) {
                 if (feature->options[o]->keyword.Equals(constraint->option2)) {
                     visit(index->firstSlot[f] + o, c);
                 }
             }
-        }
+        });
     }
 }
 
@@ -123,17 +114,15 @@ PpdConstraintIndex* BuildConstraintIndex(const PpdDocument* document) {
 
     for (int32_t c = 0; c < document->constraintCount; ++c) {
         const PpdConstraint* constraint = document->constraints[c];
-        const int32_t s = LastSettingNamed(document, constraint->keyword1);
+        const int32_t s = FindLastInstallable(document, constraint->keyword1);
         if (s < 0) {
             continue;
         }
-        for (int32_t f = 0; f < featureCount; ++f) {
-            const PpdFeature* feature = document->features[f];
-            if (s > index->decidingSetting[f] && !IsInstallableFeature(feature) &&
-                feature->keyword.Equals(constraint->keyword2)) {
+        ForEachFeatureNamed(document, constraint->keyword2, [&](int32_t f) {
+            if (s > index->decidingSetting[f] && !IsInstallableFeature(document->features[f])) {
                 index->decidingSetting[f] = s;
             }
-        }
+        });
     }
 
     // A counting sort of the candidates by slot.
@@ -182,14 +171,11 @@ void StoreInstalledValue(PpdDocument* document, const WCHAR* keyword, const WCHA
     if (document == nullptr || keyword == nullptr || value == nullptr) {
         return;
     }
-    for (int32_t s = 0; s < document->installableCount; ++s) {
-        InstallableSetting* setting = document->installables[s];
-        if (setting->keyword.Equals(keyword)) {
-            // Already UTF-16 from the host: a second pass through the ANSI
-            // code page would garble every non-ASCII value.
-            setting->value.AssignWide(value);
-            return;
-        }
+    const int32_t s = FindFirstInstallable(document, keyword);
+    if (s >= 0) {
+        // Already UTF-16 from the host: a second pass through the ANSI code
+        // page would garble every non-ASCII value.
+        document->installables[s]->value.AssignWide(value);
     }
 }
 

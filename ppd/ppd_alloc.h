@@ -37,14 +37,16 @@ bool PpdAllocationAllowed();
 void PpdCountAllocation(const void* block);
 void PpdCountRelease(const void* block);
 
-// Records: created value-initialized, destroyed through their own destructor
-// (virtual where the record has one).
+// Records: created by their own constructors (default-initialized, so that
+// a record of texts is not cleared byte by byte first: each text clears
+// itself), destroyed through their own destructor (virtual where the record
+// has one).
 template <typename T>
 T* PpdNewRecord() {
     if (!PpdAllocationAllowed()) {
         return nullptr;
     }
-    T* record = new (std::nothrow) T();
+    T* record = new (std::nothrow) T;
     PpdCountAllocation(record);
     return record;
 }

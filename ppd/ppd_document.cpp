@@ -4,6 +4,7 @@
 
 #include "customize/constraints.h"
 #include "ppd/ppd_alloc.h"
+#include "ppd/ppd_index.h"
 
 namespace {
 
@@ -17,6 +18,22 @@ int32_t PpdText::Assign(const WCHAR* source) {
     Clear();
     if (source == nullptr) {
         return 0;
+    }
+    // Bytes below 0x80 are the same characters in every ANSI code page, so
+    // a text of them alone (most PPD texts) is copied as it stands; the
+    // first other byte hands the whole text to the conversion.
+    int32_t ascii = 0;
+    while (ascii < kPpdTextCapacity - 1) {
+        const WCHAR byte = static_cast<WCHAR>(source[ascii] & 0xFF);
+        if (byte == 0 || byte >= 0x80) {
+            break;
+        }
+        chars[ascii++] = byte;
+    }
+    if (ascii == kPpdTextCapacity - 1 || (source[ascii] & 0xFF) == 0) {
+        chars[ascii] = 0;
+        length = ascii;
+        return length;
     }
     // Only the first bytes can reach the text, so a bounded prefix is
     // converted on the stack and never needs an allocation that could fail.
@@ -106,4 +123,5 @@ PpdDocument::~PpdDocument() {
     }
     PpdFreeBlock(installables);
     ReleaseConstraintIndex(constraintIndex);
+    ReleaseTextIndex(textIndex);
 }

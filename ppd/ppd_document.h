@@ -118,6 +118,7 @@ class InstallableSetting {
 };
 
 struct PpdConstraintIndex;  // customize/constraints.h
+struct PpdTextIndex;        // ppd/ppd_index.h
 struct PpdParseState;       // ppd_parser.cpp
 
 class PpdDocument {
@@ -147,6 +148,10 @@ class PpdDocument {
     // Built once at the end of the parse, since the constraints never change
     // afterwards; null when it could not be allocated (the passes then walk).
     PpdConstraintIndex* constraintIndex;
+    // Features and installable settings by their texts, built before the
+    // constraint index; null when it could not be allocated (lookups then
+    // walk).
+    PpdTextIndex* textIndex;
 
   private:
     void Parse();

@@ -38,7 +38,7 @@ struct PpdKeywordRow {
 
 constexpr int32_t kPpdKeywordCount = 22;
 
-// In ascending order by unsigned comparison of UTF-16 units, for bisection.
+// In ascending order by unsigned comparison of UTF-16 units.
 inline constexpr PpdKeywordRow PpdKeywordTable[kPpdKeywordCount] = {
     {kPpdNoStatement, TEXT("")},
     {kPpdQuery, TEXT("*?")},

@@ -6,6 +6,7 @@
 #include "customize/constraints.h"
 #include "ppd/ppd_alloc.h"
 #include "ppd/ppd_document.h"
+#include "ppd/ppd_index.h"
 #include "ppd/ppd_keywords.h"
 
 namespace {
@@ -83,7 +84,8 @@ PpdDocument::PpdDocument(FILE* stream)
       installables(nullptr),
       tokenBuffer(nullptr),
       reader(nullptr),
-      constraintIndex(nullptr) {
+      constraintIndex(nullptr),
+      textIndex(nullptr) {
     tokenBuffer = PpdNewUnits(kPpdTokenCapacity);
     reader = PpdNewRecord<PpdTokenReader>();
     if (tokenBuffer != nullptr && reader != nullptr) {
@@ -154,6 +156,7 @@ void PpdDocument::Parse() {
             break;
         }
     }
+    textIndex = BuildTextIndex(this);
     constraintIndex = BuildConstraintIndex(this);
 }
 

@@ -17,6 +17,10 @@ uint8_t ClassOf(int32_t byte) {
     return PpdCharClassTable[byte & 0xFF];
 }
 
+int32_t NoMoreBytes(void*) {
+    return kEndOfInput;
+}
+
 }  // namespace
 
 // clang-format off
@@ -41,21 +45,14 @@ const uint8_t PpdCharClassTable[256] = {
 };
 // clang-format on
 
-int32_t PpdTokenReader::ReadByte() {
-    if (pushBack >= 0) {
-        const int32_t byte = pushBack;
-        pushBack = kEndOfInput;
-        return byte;
-    }
-    return readCallback != nullptr ? readCallback(userData) : kEndOfInput;
-}
-
 int32_t ReadFileByte(void* userData) {
     FILE* stream = static_cast<FILE*>(userData);
     if (stream == nullptr) {
         return kEndOfInput;
     }
-    const int byte = fgetc(stream);
+    // While it is read the stream is the document's alone, so no lock is
+    // taken per byte; the bytes are those fgetc would return.
+    const int byte = _fgetc_nolock(stream);
     return byte == EOF ? kEndOfInput : byte;
 }
 
@@ -109,11 +106,11 @@ bool NextToken(PpdTokenReader* reader, WCHAR* buffer, int32_t capacity, int32_t*
     if (!quoted) {
         buffer[count++] = static_cast<WCHAR>(byte);  // stored whatever its class
     }
-    for (;;) {
-        byte = reader->ReadByte();
-        if (byte == kEndOfInput) {
-            break;
-        }
+    // The first byte may be the one waiting in pushBack; every later one
+    // comes straight from the callback, still one call per byte.
+    const PpdReadCallback read = reader->readCallback != nullptr ? reader->readCallback : NoMoreBytes;
+    void* const userData = reader->userData;
+    for (byte = reader->ReadByte(); byte != kEndOfInput; byte = read(userData)) {
         if (quoted) {
             if (byte == kDoubleQuote) {
                 break;

@@ -22,7 +22,15 @@ class PpdTokenReader {
     virtual ~PpdTokenReader() {}
 
     // The byte waiting in pushBack, else the callback's next byte; -1 at end.
-    int32_t ReadByte();
+    // Inline: the tokenizer calls it for every byte of the file.
+    int32_t ReadByte() {
+        if (pushBack >= 0) {
+            const int32_t byte = pushBack;
+            pushBack = -1;
+            return byte;
+        }
+        return readCallback != nullptr ? readCallback(userData) : -1;
+    }
 
     PpdReadCallback readCallback;  // the next byte (0 to 255), or -1 at end of input
     int32_t pushBack;              // a byte to be read again, or -1

@@ -6,5 +6,9 @@
 
 #include <string>
 
-// The digest as 64 lower-case hexadecimal digits.
+// The digest as 64 lower-case hexadecimal digits, by the processor's SHA
+// instructions where it has them.
 std::string Sha256Hex(const void* data, size_t size);
+// The same by the portable rounds alone, so that both ways can be held to
+// the standard's examples on any machine.
+std::string Sha256HexPortable(const void* data, size_t size);

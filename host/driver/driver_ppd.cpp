@@ -1,15 +1,21 @@
 #include "host/driver/driver_ppd.h"
 
+#include <string_view>
+
 #include "host/common/files.h"
 #include "host/common/text.h"
 
 namespace {
 
+// The file is read once into memory and every statement is a view into it:
+// only the features' and options' own texts are copied out.
+typedef std::string_view Bytes;
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string TrimLeft(const std::string& text) {
+Bytes TrimLeft(Bytes text) {
     size_t begin = 0;
     while (begin < text.size() && IsBlank(text[begin])) {
         ++begin;
@@ -17,16 +23,13 @@ std::string TrimLeft(const std::string& text) {
     return text.substr(begin);
 }
 
-std::string Trim(const std::string& text) {
-    size_t begin = 0;
+Bytes Trim(Bytes text) {
+    text = TrimLeft(text);
     size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
+    while (end > 0 && IsBlank(text[end - 1])) {
         --end;
     }
-    return text.substr(begin, end - begin);
+    return text.substr(0, end);
 }
 
 int HexDigit(char c) {
@@ -44,7 +47,7 @@ int HexDigit(char c) {
 
 // <hh hh ...> becomes the bytes of the pairs; whatever is not a digit inside
 // the brackets is passed over.
-std::string DecodeHex(const std::string& text) {
+std::string DecodeHex(Bytes text) {
     std::string bytes;
     bool inHex = false;
     int pending = -1;
@@ -91,45 +94,49 @@ std::u16string Decode(const std::string& bytes, UINT codePage) {
 
 // "keyword/translation" before a statement's colon: the keyword up to the
 // first slash and the raw translation after it (empty without a slash).
-void SplitKeyword(const std::string& text, std::string* keyword, std::string* translation, bool* hasTranslation) {
+struct KeywordAndTranslation {
+    Bytes keyword;
+    Bytes translation;
+    bool hasTranslation;
+};
+
+KeywordAndTranslation SplitKeyword(Bytes text) {
     const size_t slash = text.find('/');
-    *hasTranslation = slash != std::string::npos;
-    *keyword = Trim(text.substr(0, slash));
-    *translation = *hasTranslation ? text.substr(slash + 1) : std::string();
+    const bool hasTranslation = slash != Bytes::npos;
+    return {Trim(text.substr(0, slash)), hasTranslation ? text.substr(slash + 1) : Bytes(), hasTranslation};
 }
 
-std::u16string NameOf(const std::string& keyword, const std::string& translation, bool hasTranslation, UINT codePage) {
-    if (hasTranslation) {
-        return Decode(DecodeHex(translation), codePage);
+std::u16string NameOf(const KeywordAndTranslation& split, UINT codePage) {
+    if (split.hasTranslation) {
+        return Decode(DecodeHex(split.translation), codePage);
     }
-    const std::string bare = !keyword.empty() && keyword[0] == '*' ? keyword.substr(1) : keyword;
-    return Decode(bare, codePage);
+    const Bytes bare = !split.keyword.empty() && split.keyword[0] == '*' ? split.keyword.substr(1) : split.keyword;
+    return Decode(std::string(bare), codePage);
 }
 
 // One logical statement: the text before the first colon (the main keyword
 // and what follows it on the line) and the value after it.
 struct Statement {
-    std::string head;
-    std::string value;
-    bool hasColon;
+    Bytes head;
+    Bytes value;
 };
 
-size_t CountQuotes(const std::string& text, size_t begin, size_t end) {
+size_t CountQuotes(Bytes text) {
     size_t count = 0;
-    for (size_t i = begin; i < end; ++i) {
-        count += text[i] == '"' ? 1 : 0;
+    for (char c : text) {
+        count += c == '"' ? 1 : 0;
     }
     return count;
 }
 
-size_t LineEnd(const std::string& bytes, size_t pos) {
+size_t LineEnd(Bytes bytes, size_t pos) {
     while (pos < bytes.size() && bytes[pos] != '\n' && bytes[pos] != '\r') {
         ++pos;
     }
     return pos;
 }
 
-size_t NextLine(const std::string& bytes, size_t lineEnd) {
+size_t NextLine(Bytes bytes, size_t lineEnd) {
     if (lineEnd < bytes.size() && bytes[lineEnd] == '\r') {
         ++lineEnd;
     }
@@ -141,35 +148,45 @@ size_t NextLine(const std::string& bytes, size_t lineEnd) {
 
 // Splits the file into statements. A value that opens a quote and does not
 // close it on its line runs on over the following lines, whatever they hold.
-std::vector<Statement> Statements(const std::string& bytes) {
+std::vector<Statement> Statements(Bytes bytes) {
     std::vector<Statement> statements;
     size_t pos = 0;
     while (pos < bytes.size()) {
         const size_t end = LineEnd(bytes, pos);
-        const std::string line = bytes.substr(pos, end - pos);
+        const Bytes line = bytes.substr(pos, end - pos);
         pos = NextLine(bytes, end);
         if (line.empty() || line[0] != '*' || (line.size() > 1 && line[1] == '%')) {
             continue;
         }
-        size_t quotes = CountQuotes(line, 0, line.size());
+        size_t quotes = CountQuotes(line);
         while (quotes % 2 == 1 && pos < bytes.size()) {
             const size_t close = bytes.find('"', pos);
-            if (close == std::string::npos) {
+            if (close == Bytes::npos) {
                 pos = bytes.size();
                 break;
             }
             const size_t closeEnd = LineEnd(bytes, close);
-            quotes = CountQuotes(bytes, close + 1, closeEnd);
+            quotes = CountQuotes(bytes.substr(close + 1, closeEnd - close - 1));
             pos = NextLine(bytes, closeEnd);
         }
-        Statement statement;
         const size_t colon = line.find(':');
-        statement.hasColon = colon != std::string::npos;
-        statement.head = statement.hasColon ? line.substr(0, colon) : line;
-        statement.value = statement.hasColon ? Trim(line.substr(colon + 1)) : std::string();
-        statements.push_back(statement);
+        if (colon == Bytes::npos) {
+            statements.push_back({line, Bytes()});
+        } else {
+            statements.push_back({line.substr(0, colon), Trim(line.substr(colon + 1))});
+        }
     }
     return statements;
+}
+
+// Whether a main keyword is the open feature's "*Default..." line: "*Default"
+// and the feature's keyword without its '*' (a keyword that is only "*", or
+// empty, has "*Default" itself).
+bool IsDefaultLine(Bytes mainKeyword, const std::string& featureKeyword) {
+    const Bytes prefix = "*Default";
+    const Bytes rest = featureKeyword.empty() ? Bytes() : Bytes(featureKeyword).substr(1);
+    return mainKeyword.size() == prefix.size() + rest.size() && mainKeyword.substr(0, prefix.size()) == prefix &&
+           mainKeyword.substr(prefix.size()) == rest;
 }
 
 }  // namespace
@@ -189,9 +206,9 @@ void ParseDriverPpd(const std::string& bytes, DriverPpd* ppd) {
     const std::vector<Statement> statements = Statements(bytes);
     // The encoding decides every name, wherever in the file it stands.
     for (const Statement& statement : statements) {
-        const std::string keyword = Trim(statement.head);
+        const Bytes keyword = Trim(statement.head);
         if (keyword == "*LanguageEncoding") {
-            ppd->languageEncoding = statement.value;
+            ppd->languageEncoding = std::string(statement.value);
         } else if (keyword == "*ColorDevice") {
             ppd->colorDevice = statement.value == "True";
         }
@@ -202,36 +219,30 @@ void ParseDriverPpd(const std::string& bytes, DriverPpd* ppd) {
     DriverPpdFeature* open = nullptr;
     for (const Statement& statement : statements) {
         // Blanks before the colon belong to a translation.
-        const std::string head = TrimLeft(statement.head);
+        const Bytes head = TrimLeft(statement.head);
         const size_t blank = head.find_first_of(" \t");
-        const std::string mainKeyword = head.substr(0, blank);
-        const std::string rest = blank == std::string::npos ? std::string() : TrimLeft(head.substr(blank));
+        const Bytes mainKeyword = head.substr(0, blank);
+        const Bytes rest = blank == Bytes::npos ? Bytes() : TrimLeft(head.substr(blank));
         if (mainKeyword == "*OpenGroup") {
-            std::string translation;
-            bool hasTranslation = false;
-            SplitKeyword(statement.value, &group, &translation, &hasTranslation);
+            group = std::string(SplitKeyword(statement.value).keyword);
         } else if (mainKeyword == "*CloseGroup") {
             group.clear();
         } else if (mainKeyword == "*OpenUI") {
+            const KeywordAndTranslation split = SplitKeyword(rest);
             DriverPpdFeature feature;
-            std::string translation;
-            bool hasTranslation = false;
-            SplitKeyword(rest, &feature.keyword, &translation, &hasTranslation);
-            feature.name = NameOf(feature.keyword, translation, hasTranslation, ppd->codePage);
+            feature.keyword = std::string(split.keyword);
+            feature.name = NameOf(split, ppd->codePage);
             feature.group = group;
-            ppd->features.push_back(feature);
+            ppd->features.push_back(std::move(feature));
             open = &ppd->features.back();
         } else if (mainKeyword == "*CloseUI") {
             open = nullptr;
-        } else if (open != nullptr && mainKeyword == "*Default" + open->keyword.substr(1)) {
-            open->defaultOption = statement.value;
+        } else if (open != nullptr && IsDefaultLine(mainKeyword, open->keyword)) {
+            open->defaultOption = std::string(statement.value);
         } else if (open != nullptr && mainKeyword == open->keyword && !rest.empty()) {
-            std::string option;
-            std::string translation;
-            bool hasTranslation = false;
-            SplitKeyword(rest, &option, &translation, &hasTranslation);
-            open->optionKeywords.push_back(option);
-            open->optionNames.push_back(NameOf(option, translation, hasTranslation, ppd->codePage));
+            const KeywordAndTranslation split = SplitKeyword(rest);
+            open->optionKeywords.emplace_back(split.keyword);
+            open->optionNames.push_back(NameOf(split, ppd->codePage));
         }
     }
 }

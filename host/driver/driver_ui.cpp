@@ -3,12 +3,8 @@
 #include <string.h>
 
 HostDriverUi::Answer* HostDriverUi::Find(const std::string& feature) {
-    for (Answer& answer : answers) {
-        if (answer.feature == feature) {
-            return &answer;
-        }
-    }
-    return nullptr;
+    const auto at = answerAt.find(feature);
+    return at != answerAt.end() ? &answers[at->second] : nullptr;
 }
 
 void HostDriverUi::SetInstalled(const std::string& feature, const std::string& option) {
@@ -18,16 +14,20 @@ void HostDriverUi::SetInstalled(const std::string& feature, const std::string& o
     if (existing != nullptr) {
         *existing = answer;
     } else {
+        answerAt[feature] = answers.size();
         answers.push_back(answer);
     }
 }
 
 void HostDriverUi::ForgetInstalled(const std::string& feature) {
+    const auto at = answerAt.find(feature);
+    if (at == answerAt.end()) {
+        return;
+    }
+    answers.erase(answers.begin() + static_cast<long>(at->second));
+    answerAt.clear();
     for (size_t i = 0; i < answers.size(); ++i) {
-        if (answers[i].feature == feature) {
-            answers.erase(answers.begin() + static_cast<long>(i));
-            return;
-        }
+        answerAt[answers[i].feature] = i;
     }
 }
 
@@ -43,6 +43,7 @@ InstalledValues HostDriverUi::Installed() const {
 
 void HostDriverUi::SetRawAnswer(const std::string& feature, HRESULT result, const std::string& bytes) {
     ForgetInstalled(feature);
+    answerAt[feature] = answers.size();
     answers.push_back({feature, bytes, result, true});
 }
 

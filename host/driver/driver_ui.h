@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -73,6 +74,9 @@ class HostDriverUi : public IPrintOemDriverUI {
     Answer* Find(const std::string& feature);
 
     PVOID pci;
-    std::vector<Answer> answers;
+    std::vector<Answer> answers;  // in the order they were set
+    // Each answer's place in answers: a PPD may have thousands of installable
+    // features, each set and queried once.
+    std::unordered_map<std::string, size_t> answerAt;
     LONG refCount = 1;  // the driver's own reference; the object lives with its owner
 };

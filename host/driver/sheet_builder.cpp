@@ -1,5 +1,7 @@
 #include "host/driver/sheet_builder.h"
 
+#include <unordered_map>
+
 #include "host/common/text.h"
 
 namespace {
@@ -26,16 +28,23 @@ std::string WithoutStar(const std::string& keyword) {
     return !keyword.empty() && keyword[0] == '*' ? keyword.substr(1) : keyword;
 }
 
+// The installed values by feature (without '*'); the last one given for a
+// feature counts. Made once per sheet, since every feature looks itself up.
+typedef std::unordered_map<std::string, std::string> InstalledByFeature;
+
+InstalledByFeature IndexInstalled(const SheetOptions& options) {
+    InstalledByFeature installed;
+    for (const auto& value : options.installed) {
+        installed[value.first] = value.second;
+    }
+    return installed;
+}
+
 // The option an installable feature's item selects: the host's installed
 // value where it has one, else the PPD default.
-LONG SelectionOf(const DriverPpdFeature& feature, const SheetOptions& options) {
-    std::string option = feature.defaultOption;
-    for (const auto& installed : options.installed) {
-        if (installed.first == WithoutStar(feature.keyword)) {
-            option = installed.second;
-        }
-    }
-    const int index = FindDriverPpdOption(feature, option);
+LONG SelectionOf(const DriverPpdFeature& feature, const InstalledByFeature& installed) {
+    const auto value = installed.find(WithoutStar(feature.keyword));
+    const int index = FindDriverPpdOption(feature, value != installed.end() ? value->second : feature.defaultOption);
     return index < 0 ? 0 : index;
 }
 
@@ -60,19 +69,20 @@ BYTE DriverPublicItemId(const std::string& keyword) {
 }
 
 void BuildDocumentSheet(const DriverPpd& ppd, const SheetOptions& options, SheetItems* items) {
+    const InstalledByFeature installed = IndexInstalled(options);
     items->AddResource(0, kNameDocumentRoot, {}, 0);
     items->AddResource(1, kNamePaperOutput, {}, 0);
     for (const DriverPpdFeature& feature : ppd.features) {
         const BYTE id = DriverPublicItemId(feature.keyword);
         if (id != DMPUB_NONE && id != DMPUB_PRINTQUALITY) {
-            AddFeature(feature, 2, id, SelectionOf(feature, options), items);
+            AddFeature(feature, 2, id, SelectionOf(feature, installed), items);
         }
     }
     items->AddResource(2, kNameCopyCount, {}, 1, DMPUB_COPIES_COLLATE);
     items->AddResource(1, kNameGraphic, {}, 0);
     for (const DriverPpdFeature& feature : ppd.features) {
         if (DriverPublicItemId(feature.keyword) == DMPUB_PRINTQUALITY) {
-            AddFeature(feature, 2, DMPUB_PRINTQUALITY, SelectionOf(feature, options), items);
+            AddFeature(feature, 2, DMPUB_PRINTQUALITY, SelectionOf(feature, installed), items);
         }
     }
     if (ppd.colorDevice) {
@@ -83,12 +93,13 @@ void BuildDocumentSheet(const DriverPpd& ppd, const SheetOptions& options, Sheet
     items->AddResource(2, kNamePrinterFeatures, {}, 0);
     for (const DriverPpdFeature& feature : ppd.features) {
         if (DriverPublicItemId(feature.keyword) == DMPUB_NONE) {
-            AddFeature(feature, 3, DMPUB_NONE, SelectionOf(feature, options), items);
+            AddFeature(feature, 3, DMPUB_NONE, SelectionOf(feature, installed), items);
         }
     }
 }
 
 void BuildPrinterSheet(const DriverPpd& ppd, const SheetOptions& options, SheetItems* items) {
+    const InstalledByFeature installed = IndexInstalled(options);
     items->AddResource(0, kNameDeviceSettings, {}, 0);
     items->AddResource(1, kNameFormToTray, {}, 0);
     const int slots = FindDriverPpdFeature(ppd, "*InputSlot");
@@ -111,7 +122,7 @@ void BuildPrinterSheet(const DriverPpd& ppd, const SheetOptions& options, SheetI
     items->AddResource(1, kNameInstallableOptions, {}, 0);
     for (const DriverPpdFeature& feature : ppd.features) {
         if (feature.group == "InstallableOptions") {
-            AddFeature(feature, 2, DMPUB_NONE, SelectionOf(feature, options), items);
+            AddFeature(feature, 2, DMPUB_NONE, SelectionOf(feature, installed), items);
         }
     }
     items->AddResource(1, kNamePostScriptOptions, {}, 0);

@@ -33,7 +33,25 @@ InstalledValues PluginInstalledValues(const PluginContext* context) {
 }
 
 std::vector<ForbiddenOptions> PluginForbiddenOptions(const PluginContext* context) {
-    return ForbiddenOptionsOf(SnapshotModel(context));
+    std::vector<ForbiddenOptions> forbidden;
+    if (context == nullptr || context->document == nullptr) {
+        return forbidden;
+    }
+    const PpdDocument* document = context->document;
+    for (int32_t i = 0; i < document->featureCount; ++i) {
+        const PpdFeature* feature = document->features[i];
+        ForbiddenOptions entry;
+        entry.feature = Utf16ToUtf8(feature->keyword.chars);
+        for (int32_t k = 0; feature->options != nullptr && k < feature->optionCount; ++k) {
+            if (feature->options[k]->constrained) {
+                entry.options.push_back(Utf16ToUtf8(feature->options[k]->keyword.chars));
+            }
+        }
+        if (!entry.options.empty()) {
+            forbidden.push_back(std::move(entry));
+        }
+    }
+    return forbidden;
 }
 
 ModelSnapshot SnapshotModel(const PluginContext* context) {
@@ -48,6 +66,7 @@ ModelSnapshot SnapshotModel(const PluginContext* context) {
     model.manufacturer = TextOf(document->manufacturer);
     model.languageEncoding = TextOf(document->languageEncoding);
     model.languageVersion = TextOf(document->languageVersion);
+    model.features.reserve(static_cast<size_t>(document->featureCount > 0 ? document->featureCount : 0));
     for (int32_t i = 0; i < document->featureCount; ++i) {
         const PpdFeature* feature = document->features[i];
         ModelFeature entry;
@@ -58,12 +77,16 @@ ModelSnapshot SnapshotModel(const PluginContext* context) {
         entry.groupTranslation = TextOf(feature->groupTranslation);
         entry.uiType = feature->uiType;
         entry.orderDependency = feature->orderDependency;
+        if (feature->options != nullptr && feature->optionCount > 0) {
+            entry.options.reserve(static_cast<size_t>(feature->optionCount));
+        }
         for (int32_t k = 0; feature->options != nullptr && k < feature->optionCount; ++k) {
             const PpdOption* option = feature->options[k];
             entry.options.push_back({TextOf(option->keyword), TextOf(option->translation), option->constrained});
         }
-        model.features.push_back(entry);
+        model.features.push_back(std::move(entry));
     }
+    model.constraints.reserve(static_cast<size_t>(document->constraintCount > 0 ? document->constraintCount : 0));
     for (int32_t i = 0; i < document->constraintCount; ++i) {
         const PpdConstraint* constraint = document->constraints[i];
         model.constraints.push_back({TextOf(constraint->keyword1), TextOf(constraint->option1),

@@ -23,6 +23,8 @@ struct ForbiddenOptions {
 };
 // Installed values as the plug-in holds them: keyword with '*', value.
 InstalledValues PluginInstalledValues(const PluginContext* context);
+// The options the plug-in marked, read straight from its model; decidedBy
+// stays empty (ForbiddenOptionsOf gives it, from a whole snapshot).
 std::vector<ForbiddenOptions> PluginForbiddenOptions(const PluginContext* context);
 
 // The whole model after the document sheet's calls: the installed values

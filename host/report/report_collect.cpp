@@ -65,7 +65,8 @@ ToolEnvironment CurrentEnvironment() {
 }
 
 bool CollectToolReport(const PluginBinary& binary, const std::string& unknownPlugin, HANDLE printer,
-                       const DriverPpd& ppd, const HostRunOptions& run, ToolReport* report, std::string* error) {
+                       const DriverPpd& ppd, const HostRunOptions& run, bool withModel, ToolReport* report,
+                       std::string* error) {
     *report = ToolReport();
     report->environment = CurrentEnvironment();
     report->pluginKnown = unknownPlugin.empty();
@@ -73,21 +74,40 @@ bool CollectToolReport(const PluginBinary& binary, const std::string& unknownPlu
     if (!ProbeDevmode(binary, report, error)) {
         return false;
     }
-    HostRunOptions withModel = run;
+    HostRunOptions afterSheet = run;
     if (report->pluginKnown) {
-        withModel.afterDocumentSheet = [report](PVOID userData) {
+        afterSheet.afterDocumentSheet = [report, withModel](PVOID userData) {
             // The plug-in built with this host registers its PluginContext.
             const PluginContext* context = static_cast<const PluginContext*>(userData);
             report->documentRead = context != nullptr && context->document != nullptr;
             report->pluginInstalled = PluginInstalledValues(context);
-            report->model = SnapshotModel(context);
-            report->forbidden = ForbiddenOptionsOf(report->model);
+            if (withModel) {
+                report->model = SnapshotModel(context);
+                report->forbidden = ForbiddenOptionsOf(report->model);
+            } else {
+                // The text shows the marks alone, not the settings behind them.
+                report->forbidden = PluginForbiddenOptions(context);
+            }
             if (!report->documentRead) {
                 report->modelUnavailable = "the plug-in holds no model of the PPD";
             }
         };
     }
-    return RunHost(binary, printer, ppd, withModel, &report->host, error);
+    return RunHost(binary, printer, ppd, afterSheet, &report->host, error);
+}
+
+ForbiddenLookup::ForbiddenLookup(const ToolReport& report) {
+    for (const ForbiddenOptions& entry : report.forbidden) {
+        byFeature.emplace(entry.feature, &entry);
+    }
+}
+
+const ForbiddenOptions* ForbiddenLookup::For(const std::string& keyword) const {
+    if (keyword.empty()) {
+        return nullptr;
+    }
+    const auto entry = byFeature.find(keyword);
+    return entry != byFeature.end() ? entry->second : nullptr;
 }
 
 std::string CallbackActionName(LONG action) {

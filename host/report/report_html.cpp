@@ -6,6 +6,9 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "host/common/files.h"
 #include "host/common/result_names.h"
 #include "host/common/text.h"
@@ -115,40 +118,41 @@ std::string OptionAt(const std::vector<std::string>& options, LONG sel) {
     return sel >= 0 && static_cast<size_t>(sel) < options.size() ? options[static_cast<size_t>(sel)] : std::string();
 }
 
+// The forbidden options and the model's features by keyword (the first
+// feature of a keyword), made once per page: every item looks itself up.
+struct ReportLookups {
+    explicit ReportLookups(const ToolReport& report) : forbidden(report) {
+        for (const ModelFeature& feature : report.model.features) {
+            features.emplace(Utf16ToUtf8(feature.keyword), &feature);
+        }
+    }
+    ForbiddenLookup forbidden;
+    std::unordered_map<std::string, const ModelFeature*> features;
+};
+
 // What the sheet drawing needs besides the items.
 struct Sheet {
     const std::vector<ItemReport>* items;
-    const ToolReport* report;  // for the forbidden options; null on the printer sheet
+    const ReportLookups* lookups;  // for the forbidden options; null on the printer sheet
 };
-
-const ForbiddenOptions* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
-    for (const ForbiddenOptions& entry : report.forbidden) {
-        if (!keyword.empty() && entry.feature == keyword) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
 
 // The name the host gave an option, found by its keyword through the model
 // (the host builds a feature's options in the model's order); the keyword
 // when the model does not say.
-std::string OptionName(const ToolReport& report, const ItemReport& item, const std::string& keyword) {
-    for (const ModelFeature& feature : report.model.features) {
-        if (Utf16ToUtf8(feature.keyword) != item.keyword) {
-            continue;
-        }
-        for (size_t i = 0; i < feature.options.size(); ++i) {
-            if (Utf16ToUtf8(feature.options[i].keyword) == keyword && i < item.options.size()) {
+std::string OptionName(const ReportLookups& lookups, const ItemReport& item, const std::string& keyword) {
+    const auto feature = lookups.features.find(item.keyword);
+    if (feature != lookups.features.end()) {
+        const std::vector<ModelOption>& options = feature->second->options;
+        for (size_t i = 0; i < options.size(); ++i) {
+            if (Utf16ToUtf8(options[i].keyword) == keyword && i < item.options.size()) {
                 return item.options[i];
             }
         }
-        break;
     }
     return keyword;
 }
 
-void AppendForbidden(const ToolReport& report, const ItemReport& item, const ForbiddenOptions& forbidden,
+void AppendForbidden(const ReportLookups& lookups, const ItemReport& item, const ForbiddenOptions& forbidden,
                      std::string* out) {
     *out += "<ul class=\"forbidden\">";
     for (size_t i = 0; i < forbidden.options.size(); ++i) {
@@ -160,7 +164,7 @@ void AppendForbidden(const ToolReport& report, const ItemReport& item, const For
                    Escape(by.second).c_str());
         }
         Append(out, "><s>%s</s> <code>%s</code><span class=\"reason\">",
-               Escape(OptionName(report, item, option)).c_str(), Escape(option).c_str());
+               Escape(OptionName(lookups, item, option)).c_str(), Escape(option).c_str());
         if (by.first.empty()) {
             *out += "forbidden, though no installed setting&#39;s constraint explains it";
         } else {
@@ -205,9 +209,9 @@ void OpenItem(const Sheet& sheet, size_t index, bool branch, std::string* out) {
         *out += " <span class=\"mark hidden\">hidden</span>";
     }
     Append(out, "</%s>", branch ? "summary" : "div");
-    const ForbiddenOptions* forbidden = sheet.report != nullptr ? ForbiddenFor(*sheet.report, item.keyword) : nullptr;
+    const ForbiddenOptions* forbidden = sheet.lookups != nullptr ? sheet.lookups->forbidden.For(item.keyword) : nullptr;
     if (forbidden != nullptr) {
-        AppendForbidden(*sheet.report, item, *forbidden, out);
+        AppendForbidden(*sheet.lookups, item, *forbidden, out);
     } else {
         *out += "\n";
     }
@@ -378,20 +382,21 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
         Append(out, "<p class=\"note\">No forbidden options: the plug-in&#39;s model is not read (%s).</p>\n",
                Escape(report.modelUnavailable).c_str());
     }
-    AppendTree({&items, &report}, out);
+    const ReportLookups lookups(report);
+    AppendTree({&items, &lookups}, out);
     // A feature with marks but no item of its own still shows them.
+    std::unordered_set<std::string> onSheet;
+    for (const ItemReport& item : items) {
+        onSheet.insert(item.keyword);
+    }
     std::string elsewhere;
     for (const ForbiddenOptions& entry : report.forbidden) {
-        bool onSheet = false;
-        for (const ItemReport& item : items) {
-            onSheet = onSheet || item.keyword == entry.feature;
-        }
-        if (!onSheet) {
+        if (onSheet.count(entry.feature) == 0) {
             ItemReport none;
             Append(&elsewhere, "<li data-keyword=\"%s\"><code>%s</code>", Escape(entry.feature).c_str(),
                    Escape(entry.feature).c_str());
             none.keyword = entry.feature;
-            AppendForbidden(report, none, entry, &elsewhere);
+            AppendForbidden(lookups, none, entry, &elsewhere);
             elsewhere += "</li>\n";
         }
     }

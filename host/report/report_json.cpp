@@ -24,15 +24,6 @@ void WideMember(JsonWriter* json, const char* name, const std::u16string& text) 
     json->String(AsWide(text));
 }
 
-const ForbiddenOptions* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
-    for (const ForbiddenOptions& entry : report.forbidden) {
-        if (!keyword.empty() && entry.feature == keyword) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
 void NullableMember(JsonWriter* json, const char* name, const std::string& utf8, bool known) {
     json->Key(name);
     if (known) {
@@ -115,9 +106,10 @@ void WriteDocumentSheet(JsonWriter* json, const ToolReport& report) {
     }
     json->Key("documentSheet");
     json->BeginArray();
+    const ForbiddenLookup forbiddenOptions(report);
     for (const ItemReport& item : host.documentItems) {
         WriteItem(json, item);
-        const ForbiddenOptions* forbidden = ForbiddenFor(report, item.keyword);
+        const ForbiddenOptions* forbidden = forbiddenOptions.For(item.keyword);
         const size_t count = forbidden != nullptr ? forbidden->options.size() : 0;
         json->Key("forbidden");
         if (!report.model.present) {

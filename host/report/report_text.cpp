@@ -2,6 +2,9 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "host/common/files.h"
 #include "host/common/result_names.h"
 #include "host/common/text.h"
@@ -47,15 +50,6 @@ DWORD ReadDword(const std::vector<BYTE>& block, size_t offset) {
     }
     return static_cast<DWORD>(block[offset]) | static_cast<DWORD>(block[offset + 1]) << 8 |
            static_cast<DWORD>(block[offset + 2]) << 16 | static_cast<DWORD>(block[offset + 3]) << 24;
-}
-
-const std::vector<std::string>* ForbiddenFor(const ToolReport& report, const std::string& keyword) {
-    for (const ForbiddenOptions& entry : report.forbidden) {
-        if (!keyword.empty() && entry.feature == keyword) {
-            return &entry.options;
-        }
-    }
-    return nullptr;
 }
 
 std::string ItemName(const std::vector<ItemReport>& items, int index) {
@@ -118,20 +112,21 @@ void AppendInstalled(const ToolReport& report, std::string* out) {
         Append(out, "  none\n");
     }
     const std::string unread = report.documentRead ? "(not stored)" : "(model not read)";
+    // The value stored for a keyword is the last the plug-in lists for it.
+    std::unordered_map<std::string, const std::string*> stored;
+    for (const auto& value : report.pluginInstalled) {
+        stored[value.first] = &value.second;
+    }
+    std::unordered_set<std::string> answered;
     for (const auto& answer : host.driverInstalled) {
         const std::string keyword = "*" + AnsiToUtf8(answer.first);
-        std::string stored = unread;
-        for (const auto& value : report.pluginInstalled) {
-            stored = value.first == keyword ? value.second : stored;
-        }
-        Append(out, "  %s: %s -> %s\n", keyword.c_str(), AnsiToUtf8(answer.second).c_str(), stored.c_str());
+        const auto value = stored.find(keyword);
+        Append(out, "  %s: %s -> %s\n", keyword.c_str(), AnsiToUtf8(answer.second).c_str(),
+               value != stored.end() ? value->second->c_str() : unread.c_str());
+        answered.insert(keyword);
     }
     for (const auto& value : report.pluginInstalled) {
-        bool answered = false;
-        for (const auto& answer : host.driverInstalled) {
-            answered = answered || "*" + AnsiToUtf8(answer.first) == value.first;
-        }
-        if (!answered) {
+        if (answered.count(value.first) == 0) {
             Append(out, "  %s: (no answer) -> %s\n", value.first.c_str(), value.second.c_str());
         }
     }
@@ -153,7 +148,8 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
     } else if (!report.documentRead) {
         Append(out, "  the plug-in holds no model of the PPD: nothing is tagged or marked\n");
     }
-    std::vector<std::string> shown;
+    const ForbiddenLookup forbiddenOptions(report);
+    std::unordered_set<std::string> shown;
     for (const ItemReport& item : host.documentItems) {
         std::string line(2 + 2 * static_cast<size_t>(item.level), ' ');
         line += item.name;
@@ -161,19 +157,15 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
             line += " (" + item.keyword + ")";
         }
         Append(&line, ": code 0x%02X, sel %ld, %s", item.itemCode, static_cast<long>(item.sel), State(item.flags));
-        const std::vector<std::string>* forbidden = ForbiddenFor(report, item.keyword);
+        const ForbiddenOptions* forbidden = forbiddenOptions.For(item.keyword);
         if (forbidden != nullptr) {
-            line += "; forbidden: " + Joined(*forbidden);
-            shown.push_back(item.keyword);
+            line += "; forbidden: " + Joined(forbidden->options);
+            shown.insert(item.keyword);
         }
         *out += line + "\n";
     }
     for (const ForbiddenOptions& entry : report.forbidden) {
-        bool onSheet = false;
-        for (const std::string& keyword : shown) {
-            onSheet = onSheet || keyword == entry.feature;
-        }
-        if (!onSheet) {
+        if (shown.count(entry.feature) == 0) {
             Append(out, "  not on the sheet: %s; forbidden: %s\n", entry.feature.c_str(),
                    Joined(entry.options).c_str());
         }

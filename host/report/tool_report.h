@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/driver/host_run.h"
@@ -48,10 +49,25 @@ struct ToolReport {
 // with a second one for the printer. The model is read after the document
 // sheet unless unknownPlugin gives the reason why the binary is not the
 // plug-in built with this host, whose user data is then never looked at.
-// Fills all but the report's names. False with a one-line reason when an
-// object cannot be made or its first calls fail.
+// The whole model is copied only with withModel (the forms that show it;
+// the text shows the marks alone). Fills all but the report's names. False
+// with a one-line reason when an object cannot be made or its first calls
+// fail.
 bool CollectToolReport(const PluginBinary& binary, const std::string& unknownPlugin, HANDLE printer,
-                       const DriverPpd& ppd, const HostRunOptions& run, ToolReport* report, std::string* error);
+                       const DriverPpd& ppd, const HostRunOptions& run, bool withModel, ToolReport* report,
+                       std::string* error);
+
+// The forbidden options of each feature by its keyword (the first entry for
+// a keyword), looked up once per item: sheets may have thousands.
+class ForbiddenLookup {
+  public:
+    explicit ForbiddenLookup(const ToolReport& report);
+    // Null for an empty keyword and for a feature with nothing forbidden.
+    const ForbiddenOptions* For(const std::string& keyword) const;
+
+  private:
+    std::unordered_map<std::string, const ForbiddenOptions*> byFeature;
+};
 
 // The report as text, sections in the order of the driver's calls.
 std::string FormatTextReport(const ToolReport& report);

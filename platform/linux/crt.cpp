@@ -69,34 +69,57 @@ struct TextFile {
     bool ended;  // a 0x1A byte was read
 };
 
+// Whole blocks at a time, translated in place (translation only shortens
+// them): the bytes up to a 0x1A, each CR LF made LF. A CR that ends a block
+// looks at the file's next byte, as a CR in the middle looks at its
+// neighbour.
 ssize_t TextRead(void* cookie, char* buffer, size_t size) {
     TextFile* text = static_cast<TextFile*>(cookie);
-    size_t count = 0;
+    if (text->ended || size == 0) {
+        return 0;
+    }
     // The underlying file belongs to this cookie alone: the outer stream
     // already holds its own lock, so the inner reads need none.
-    while (count < size && !text->ended) {
-        int c = getc_unlocked(text->file);
-        if (c == EOF) {
-            break;
-        }
-        if (c == kEndOfText) {
-            text->ended = true;
-            break;
-        }
-        if (c == '\r') {
+    size_t count = fread_unlocked(buffer, 1, size, text->file);
+    if (count == 0) {
+        return ferror(text->file) ? -1 : 0;
+    }
+    if (const void* end = memchr(buffer, kEndOfText, count)) {
+        count = static_cast<size_t>(static_cast<const char*>(end) - buffer);
+        text->ended = true;
+    }
+    const void* carriageReturn = memchr(buffer, '\r', count);
+    size_t out =
+        carriageReturn != nullptr ? static_cast<size_t>(static_cast<const char*>(carriageReturn) - buffer) : count;
+    size_t in = out;
+    while (in < count) {
+        // buffer[in] is a CR.
+        ++in;
+        if (in < count) {
+            if (buffer[in] != '\n') {
+                buffer[out++] = '\r';
+            }
+        } else if (text->ended) {
+            buffer[out++] = '\r';  // the 0x1A that follows is no LF
+        } else {
             const int next = getc_unlocked(text->file);
             if (next == '\n') {
-                c = '\n';
-            } else if (next != EOF) {
-                ungetc(next, text->file);
+                buffer[out++] = '\n';
+            } else {
+                if (next != EOF) {
+                    ungetc(next, text->file);
+                }
+                buffer[out++] = '\r';
             }
         }
-        buffer[count++] = static_cast<char>(c);
+        const void* nextReturn = memchr(buffer + in, '\r', count - in);
+        const size_t segmentEnd =
+            nextReturn != nullptr ? static_cast<size_t>(static_cast<const char*>(nextReturn) - buffer) : count;
+        memmove(buffer + out, buffer + in, segmentEnd - in);
+        out += segmentEnd - in;
+        in = segmentEnd;
     }
-    if (count == 0 && ferror(text->file)) {
-        return -1;
-    }
-    return static_cast<ssize_t>(count);
+    return static_cast<ssize_t>(out);
 }
 
 ssize_t TextWrite(void* cookie, const char* buffer, size_t size) {

@@ -419,3 +419,41 @@ SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER lpTopLevelExceptionFilt
     }
     return previous;
 }
+
+// The environment is the C library's: a name and value in UTF-8.
+extern "C" DWORD WINAPI GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize) {
+    if (lpName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const char* value = getenv(kxplat::Utf16ToUtf8(lpName).c_str());
+    if (value == nullptr) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    const std::basic_string<WCHAR> wide = kxplat::Utf8ToUtf16(value);
+    if (lpBuffer == nullptr || nSize <= wide.size()) {
+        return static_cast<DWORD>(wide.size() + 1);  // the size needed, terminator included
+    }
+    memcpy(lpBuffer, wide.c_str(), (wide.size() + 1) * sizeof(WCHAR));
+    return static_cast<DWORD>(wide.size());
+}
+
+extern "C" BOOL WINAPI SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue) {
+    if (lpName == nullptr || lpName[0] == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::string name = kxplat::Utf16ToUtf8(lpName);
+    if (name.find('=') != std::string::npos) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const int result =
+        lpValue == nullptr ? unsetenv(name.c_str()) : setenv(name.c_str(), kxplat::Utf16ToUtf8(lpValue).c_str(), 1);
+    if (result != 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    return TRUE;
+}

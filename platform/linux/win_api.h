@@ -85,6 +85,9 @@ LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCE
 
 // Files and folders (fileapi.h).
 DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
+// The process's environment, which the processes it starts inherit.
+DWORD WINAPI GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize);
+BOOL WINAPI SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue);
 BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName);
 BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
@@ -103,6 +106,11 @@ LPWSTR WINAPI lstrcpynW(LPWSTR lpString1, LPCWSTR lpString2, int iMaxLength);
 // are overloads of their own, not glibc's). _wfopen in text mode reads as
 // msvcrt does: CR LF becomes LF and a 0x1A byte ends the input.
 FILE* _wfopen(const WCHAR* filename, const WCHAR* mode);
+// The next byte of a stream that one thread alone reads, without taking the
+// stream's lock: msvcrt's macro over the stream's buffer, glibc's unlocked getc.
+inline int _fgetc_nolock(FILE* stream) {
+    return getc_unlocked(stream);
+}
 size_t wcslen(const WCHAR* s);
 int wcscmp(const WCHAR* a, const WCHAR* b);
 int wcsncmp(const WCHAR* a, const WCHAR* b, size_t count);

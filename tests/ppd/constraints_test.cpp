@@ -3,9 +3,11 @@
 #include <string.h>
 
 #include <random>
+#include <vector>
 
 #include "customize/constraints.h"
 #include "ppd/ppd_alloc.h"
+#include "ppd/ppd_index.h"
 #include "tests/support/ppd_test_util.h"
 
 namespace {
@@ -281,4 +283,62 @@ TEST(Constraints, IndexedPassMatchesTheWalkOnRandomDocuments) {
     // Set and cleared by the passes, not left from the random start.
     EXPECT_GT(marked, 300);
     EXPECT_GT(cleared, 3000);
+}
+
+// Every lookup of the text index answers as the walk in file order: the
+// first feature of a shared translation, the first and last setting of a
+// shared keyword, and texts whose keys collide ("Tray wubnkg" and "Tray
+// bksrmw" share their FNV-1a key).
+TEST(TextIndex, AnswersAsTheWalkInFileOrder) {
+    DocumentPtr document = ReadDocument(
+        "*OpenGroup: InstallableOptions\n"
+        "*OpenUI *KXA/Tray wubnkg: PickOne\n*DefaultKXA: One\n*CloseUI: *KXA\n"
+        "*OpenUI *KXB/Tray bksrmw: PickOne\n*DefaultKXB: One\n*CloseUI: *KXB\n"
+        "*OpenUI *KXA/Same: PickOne\n*DefaultKXA: Two\n*CloseUI: *KXA\n"
+        "*CloseGroup: InstallableOptions\n"
+        "*OpenUI *KXC/Same: PickOne\n*CloseUI: *KXC\n"
+        "*OpenUI *KXB/Other: PickOne\n*CloseUI: *KXB\n");
+    ASSERT_NE(nullptr, document);
+    ASSERT_EQ(5, document->featureCount);
+    ASSERT_NE(nullptr, document->textIndex);
+    ASSERT_EQ(PpdTextKey(Units("Tray wubnkg").c_str()), PpdTextKey(Units("Tray bksrmw").c_str()));
+
+    struct Answers {
+        std::vector<const PpdFeature*> byTranslation;
+        std::vector<int32_t> firstSetting;
+        std::vector<int32_t> lastSetting;
+        std::vector<std::vector<int32_t>> featuresNamed;
+    };
+    const char* const translations[] = {"Tray wubnkg", "Tray bksrmw", "Same", "Other", "Tray", ""};
+    const char* const keywords[] = {"*KXA", "*KXB", "*KXC", "*KX", ""};
+    auto answer = [&](const PpdDocument* read) {
+        Answers answers;
+        for (const char* name : translations) {
+            answers.byTranslation.push_back(FindFeatureByTranslation(read, Units(name).c_str()));
+        }
+        for (const char* keyword : keywords) {
+            PpdText text;
+            text.AssignWide(Units(keyword).c_str());
+            answers.firstSetting.push_back(FindFirstInstallable(read, text.chars));
+            answers.lastSetting.push_back(FindLastInstallable(read, text));
+            std::vector<int32_t> named;
+            ForEachFeatureNamed(read, text, [&](int32_t f) { named.push_back(f); });
+            answers.featuresNamed.push_back(named);
+        }
+        return answers;
+    };
+    const Answers indexed = answer(document.get());
+    PpdTextIndex* index = document->textIndex;
+    document->textIndex = nullptr;  // the walk
+    const Answers walked = answer(document.get());
+    document->textIndex = index;
+    EXPECT_EQ(walked.byTranslation, indexed.byTranslation);
+    EXPECT_EQ(walked.firstSetting, indexed.firstSetting);
+    EXPECT_EQ(walked.lastSetting, indexed.lastSetting);
+    EXPECT_EQ(walked.featuresNamed, indexed.featuresNamed);
+    // What the walk itself answers, so that both cannot be wrong alike.
+    EXPECT_EQ(document->features[2], indexed.byTranslation[2]);
+    EXPECT_EQ((std::vector<int32_t>{0, 1, -1, -1, -1}), indexed.firstSetting);
+    EXPECT_EQ((std::vector<int32_t>{2, 1, -1, -1, -1}), indexed.lastSetting);
+    EXPECT_EQ((std::vector<int32_t>{1, 4}), indexed.featuresNamed[1]);
 }

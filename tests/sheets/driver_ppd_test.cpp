@@ -47,6 +47,13 @@ TEST(DriverPpdNames, NamesAsTheDriverReadsThem) {
          "*Duplex",
          u"Two Sides",
          {"None"}},
+        // Once a stop of the whole run (an uncaught out_of_range), blamed on
+        // the plug-in.
+        {"an *OpenUI without a keyword, and the lines of its block",
+         "*OpenUI /Foo: PickOne\n*Default: A\n*DefaultFoo: B\n/A: \"\"\n*CloseUI: *Foo\n",
+         "",
+         u"Foo",
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

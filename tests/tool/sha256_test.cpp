@@ -25,5 +25,6 @@ TEST(Sha256, TheStandardsExamples) {
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.message.size() << " bytes");
         EXPECT_EQ(row.digest, Sha256Hex(row.message.data(), row.message.size()));
+        EXPECT_EQ(row.digest, Sha256HexPortable(row.message.data(), row.message.size()));
     }
 }
