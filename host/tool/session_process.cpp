@@ -67,31 +67,6 @@ std::string Describe(DWORD exitCode) {
     return std::string(code) + what;
 }
 
-// The plug-in's model of a large PPD is tens of MB of fixed-size records,
-// and faulting them in 4 KiB at a time costs the session more than reading
-// the PPD. Where the C library is glibc, its tunable backs the session's
-// heap with transparent huge pages (the system's "madvise" setting lets a
-// process ask); everywhere else the variable means nothing. Only the
-// session process gets it, through the environment it inherits.
-void AskForHugePagesInSession() {
-    const std::u16string name = u"GLIBC_TUNABLES";
-    const std::u16string tunable = u"glibc.malloc.hugetlb=1";
-    WCHAR current[1024];
-    const DWORD length = GetEnvironmentVariableW(AsWide(name), current, 1024);
-    std::u16string value = tunable;
-    if (length > 0) {
-        if (length >= 1024) {
-            return;  // someone's long list of tunables: leave it as it is
-        }
-        const std::u16string existing(reinterpret_cast<const char16_t*>(current), length);
-        if (existing.find(u"glibc.malloc.hugetlb") != std::u16string::npos) {
-            return;
-        }
-        value = existing + u":" + tunable;
-    }
-    SetEnvironmentVariableW(AsWide(name), AsWide(value));
-}
-
 // Starts this program as the session process and waits for it; its exit
 // code, or false when it cannot be started.
 bool RunChild(const std::u16string& folderName, const std::u16string& tag, const std::vector<std::string>& args,
@@ -112,7 +87,6 @@ bool RunChild(const std::u16string& folderName, const std::u16string& tag, const
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child;
     memset(&child, 0, sizeof(child));
-    AskForHugePagesInSession();
     if (!CreateProcessW(AsWide(self), AsWide(&line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
         *error = "cannot start the session process (CreateProcessW error " + std::to_string(GetLastError()) + ")";
         return false;
