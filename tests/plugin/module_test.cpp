@@ -1,6 +1,7 @@
 // The module's exports, its class factory and the unload answer, driven
 // through the loaded binary as the driver drives them.
 #include <gtest/gtest.h>
+#include <stdio.h>
 
 #include "tests/support/plugin_module.h"
 
@@ -28,6 +29,32 @@ class ModuleTest : public ::testing::Test {
         return static_cast<IClassFactory*>(factory);
     }
 };
+
+// The identifiers the host and the plug-in meet on, typed anew as the
+// platform publishes them: a digit off in the code's copy makes the host
+// find no class or no interface, and would pass every call made with that
+// same copy.
+TEST(Identifiers, AsThePlatformPublishesThem) {
+    const struct {
+        const char* name;
+        const GUID* guid;
+        const char* expected;
+    } rows[] = {
+        {"CLSID_OEMUI", &CLSID_OEMUI, "{ABCE80D7-9F46-11D1-882A-00C04FB961EC}"},
+        {"IID_IPrintOemUI2", &IID_IPrintOemUI2, "{292515F9-B54B-489B-9275-BAB56821395E}"},
+        {"IID_IPrintOemDriverUI", &IID_IPrintOemDriverUI, "{92B05D50-78BC-11D1-9480-00A0C90640B8}"},
+        {"IID_IUnknown", &IID_IUnknown, "{00000000-0000-0000-C000-000000000046}"},
+        {"IID_IClassFactory", &IID_IClassFactory, "{00000001-0000-0000-C000-000000000046}"},
+    };
+    for (const auto& row : rows) {
+        const GUID& g = *row.guid;
+        char text[40];
+        snprintf(text, sizeof(text), "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                 static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
+                 g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+        EXPECT_STREQ(row.expected, text) << row.name;
+    }
+}
 
 TEST_F(ModuleTest, GetClassObject_FactoryStartsWithOneReference) {
     IClassFactory* factory = NewFactory();

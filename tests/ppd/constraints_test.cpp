@@ -207,18 +207,19 @@ std::string RandomPpd(std::mt19937* random) {
     static const char* const keywords[] = {"*KXA", "*KXB", "*KXC", "*KXD", "*KXE"};
     static const char* const options[] = {"o1", "o2", "o3", ""};
     auto pick = [random](int n) { return static_cast<int>((*random)() % static_cast<unsigned>(n)); };
+    std::string installable;
     std::string ppd;
     const int installables = pick(5);
-    ppd += "*OpenGroup: InstallableOptions\n";
+    installable += "*OpenGroup: InstallableOptions\n";
     for (int i = 0; i < installables; ++i) {
         const std::string keyword = keywords[pick(5)];
-        ppd += "*OpenUI " + keyword + ": PickOne\n";
+        installable += "*OpenUI " + keyword + ": PickOne\n";
         if (pick(4) != 0) {
-            ppd += "*Default" + keyword.substr(1) + ": " + options[pick(3)] + "\n";
+            installable += "*Default" + keyword.substr(1) + ": " + options[pick(3)] + "\n";
         }
-        ppd += keyword + " o1: \"\"\n" + keyword + " o2: \"\"\n*CloseUI: " + keyword + "\n";
+        installable += keyword + " o1: \"\"\n" + keyword + " o2: \"\"\n*CloseUI: " + keyword + "\n";
     }
-    ppd += "*CloseGroup: InstallableOptions\n";
+    installable += "*CloseGroup: InstallableOptions\n";
     const int features = pick(7);
     for (int i = 0; i < features; ++i) {
         if (pick(3) == 0) {
@@ -235,6 +236,9 @@ std::string RandomPpd(std::mt19937* random) {
             ppd += "*CloseGroup: G\n";
         }
     }
+    // The installable group first or after the features, so that a decided
+    // feature is sometimes the document's first.
+    ppd = pick(2) == 0 ? installable + ppd : ppd + installable;
     const int constraints = pick(40);
     for (int i = 0; i < constraints; ++i) {
         const std::string option1 = options[pick(4)];

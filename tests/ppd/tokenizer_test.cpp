@@ -97,7 +97,8 @@ TEST(Tokenizer, ReadsEachByteOnceThroughTheCallback) {
 }
 
 TEST(Tokenizer, TokenLimitAtExactlyFullAndOneOver) {
-    const std::string full(kPpdTokenCapacity - 1, 'A');
+    // The token buffer holds 1,048,575 bytes and the terminator.
+    const std::string full(1048575, 'A');
     struct Row {
         const char* name;
         std::string input;
@@ -135,6 +136,7 @@ TEST(Tokenizer, RefusesABufferWithoutRoomForAByte) {
     MemoryReader memory("abc");
     WideString token;
     EXPECT_FALSE(memory.Next(&token, false, 1));
+    EXPECT_EQ("", Printable(token)) << "the one unit left is the terminator";
     EXPECT_TRUE(memory.Next(&token, false, 2));
     EXPECT_EQ("a", Printable(token));
 }

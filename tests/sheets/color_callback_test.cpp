@@ -146,13 +146,10 @@ TEST(ColorCallback, NoRenderingFeature_NothingChanges) {
     EXPECT_TRUE(change.told.empty());
 }
 
-// The parameter blocks a sheet never sends, straight to the callback.
+// The parameter blocks a sheet never sends, straight to the callback. The
+// rendering item is found wherever it stands: first, or last after the
+// colour item.
 TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
-    OPTITEM items[3];
-    memset(items, 0, sizeof(items));
-    items[0].DMPubID = DMPUB_COLOR;
-    items[2].UserItemID = 0x45;
-    items[2].Sel = 1;
     HostDriverUi driverUi;
     PluginContext context = {nullptr, &driverUi};
     PluginContext withoutDriver = {nullptr, nullptr};
@@ -176,32 +173,39 @@ TEST(ColorCallback, IncompleteParameters_ItemChangedOnlyWhereItCanBe) {
         {"no user data", false, false, false, false, nullptr, true, false},
         {"context without the driver's interface", false, false, false, false, &withoutDriver, true, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        items[0].Sel = 0;
-        items[2].Sel = 1;
-        items[2].Flags = 0;
-        driverUi.updates.clear();
-        CPSUICBPARAM callback;
-        memset(&callback, 0, sizeof(callback));
-        callback.cbSize = sizeof(callback);
-        callback.Reason = CPSUICB_REASON_SEL_CHANGED;
-        callback.pCurItem = c.nullCurrent ? nullptr : &items[0];
-        OEMCUIPPARAM param;
-        memset(&param, 0, sizeof(param));
-        param.cbSize = sizeof(param);
-        param.poemuiobj = &uiObject;
-        param.pDrvOptItems = c.nullItems ? nullptr : items;
-        param.cDrvOptItems = 3;
-        param.pOEMUserData = c.userData;
-        EXPECT_EQ(CPSUICB_ACTION_OPTIF_CHANGED, ColorModeItemCallback(c.nullCallbackParam ? nullptr : &callback,
-                                                                      c.nullParamBlock ? nullptr : &param));
-        EXPECT_EQ(c.changes ? 0 : 1, items[2].Sel);
-        EXPECT_EQ(c.changes ? static_cast<DWORD>(OPTIF_DISABLED) : 0u, items[2].Flags);
-        ASSERT_EQ(c.tells ? 1u : 0u, driverUi.updates.size());
-        if (c.tells) {
-            EXPECT_EQ(&uiObject, driverUi.updates[0].pci);
-            EXPECT_EQ(&items[2], driverUi.updates[0].item);
+    for (size_t renderingAt : {0, 2}) {
+        OPTITEM items[3];
+        memset(items, 0, sizeof(items));
+        items[1].DMPubID = DMPUB_COLOR;
+        OPTITEM& rendering = items[renderingAt];
+        rendering.UserItemID = 0x45;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << ", rendering item at " << renderingAt);
+            items[1].Sel = 0;
+            rendering.Sel = 1;
+            rendering.Flags = 0;
+            driverUi.updates.clear();
+            CPSUICBPARAM callback;
+            memset(&callback, 0, sizeof(callback));
+            callback.cbSize = sizeof(callback);
+            callback.Reason = CPSUICB_REASON_SEL_CHANGED;
+            callback.pCurItem = c.nullCurrent ? nullptr : &items[1];
+            OEMCUIPPARAM param;
+            memset(&param, 0, sizeof(param));
+            param.cbSize = sizeof(param);
+            param.poemuiobj = &uiObject;
+            param.pDrvOptItems = c.nullItems ? nullptr : items;
+            param.cDrvOptItems = 3;
+            param.pOEMUserData = c.userData;
+            EXPECT_EQ(CPSUICB_ACTION_OPTIF_CHANGED, ColorModeItemCallback(c.nullCallbackParam ? nullptr : &callback,
+                                                                          c.nullParamBlock ? nullptr : &param));
+            EXPECT_EQ(c.changes ? 0 : 1, rendering.Sel);
+            EXPECT_EQ(c.changes ? static_cast<DWORD>(OPTIF_DISABLED) : 0u, rendering.Flags);
+            ASSERT_EQ(c.tells ? 1u : 0u, driverUi.updates.size());
+            if (c.tells) {
+                EXPECT_EQ(&uiObject, driverUi.updates[0].pci);
+                EXPECT_EQ(&rendering, driverUi.updates[0].item);
+            }
         }
     }
     // Apply is answered whatever else is missing.

@@ -23,12 +23,16 @@ OPTITEM Tagged(OPTITEM item, BYTE code) {
     return item;
 }
 
-void MoveColorItemAfterRendering(SheetItems* items) {
+enum class ColorItemAt { kAsBuilt, kAfterRendering, kFirst };
+
+void MoveColorItem(SheetItems* items, ColorItemAt place) {
     const int color = items->FindPublic(DMPUB_COLOR);
     const int rendering = items->FindKeyword("*KXRendering");
-    ASSERT_GE(color, 0);
+    ASSERT_GT(color, 0);
     ASSERT_LT(color, rendering);
-    items->Move(static_cast<size_t>(color), static_cast<size_t>(rendering));
+    if (place != ColorItemAt::kAsBuilt) {
+        items->Move(static_cast<size_t>(color), place == ColorItemAt::kFirst ? 0 : static_cast<size_t>(rendering));
+    }
 }
 
 }  // namespace
@@ -97,27 +101,26 @@ TEST(DocumentSheet, RenderingItem_DisabledOnlyAfterAMonochromeColorItem) {
     const struct {
         const char* what;
         LONG colorSelection;
-        bool colorItemAfterRendering;
+        ColorItemAt colorItem;
         bool disabledByDriver;
         bool disabled;
     } cases[] = {
-        {"monochrome colour item before it", 0, false, false, true},
-        {"colour item before it", 1, false, false, false},
-        {"any selection but 0 counts as colour", 2, false, false, false},
+        {"monochrome colour item before it", 0, ColorItemAt::kAsBuilt, false, true},
+        {"monochrome colour item first of all", 0, ColorItemAt::kFirst, false, true},
+        {"colour item before it", 1, ColorItemAt::kAsBuilt, false, false},
+        {"any selection but 0 counts as colour", 2, ColorItemAt::kAsBuilt, false, false},
         // The selection counts as colour until the walk passes the colour item.
-        {"monochrome colour item after it", 0, true, false, false},
-        {"colour item after it", 1, true, false, false},
+        {"monochrome colour item after it", 0, ColorItemAt::kAfterRendering, false, false},
+        {"colour item after it", 1, ColorItemAt::kAfterRendering, false, false},
         // The pass sets the flag and never clears it.
-        {"colour, disabled by the driver", 1, false, true, true},
+        {"colour, disabled by the driver", 1, ColorItemAt::kAsBuilt, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SheetHarness h;
         ASSERT_TRUE(h.Start(SamplePpdPath()));
         h.OpenDocumentSheet(c.colorSelection, [&](SheetItems* items) {
-            if (c.colorItemAfterRendering) {
-                MoveColorItemAfterRendering(items);
-            }
+            MoveColorItem(items, c.colorItem);
             if (c.disabledByDriver) {
                 items->Item(static_cast<size_t>(items->FindKeyword("*KXRendering"))).Flags |= OPTIF_DISABLED;
             }

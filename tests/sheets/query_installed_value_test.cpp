@@ -135,11 +135,12 @@ TEST(QueryInstalledValue, NameMustFitItsBuffer) {
         ASSERT_EQ(1u, host.queries.size());
         EXPECT_EQ(200u, host.queries[0].feature.size());
     }
-    // The name and its NUL exactly fill the buffer; one byte more fails.
+    // The name and its NUL exactly fill the 260-byte buffer; one byte more
+    // fails.
     for (int32_t extra = 0; extra < 2; ++extra) {
         SCOPED_TRACE(extra == 0 ? "exactly full" : "one over");
         host.queries.clear();
-        const WideString name = Units("*" + std::string(kInstalledNameBytes - 1 + extra, 'k'));
+        const WideString name = Units("*" + std::string(259 + extra, 'k'));
         EXPECT_EQ(extra == 0 ? E_INVALIDARG : E_FAIL, QueryInstalledValue(nullptr, &context, name.c_str(), value));
         EXPECT_EQ(extra == 0 ? 1u : 0u, host.queries.size());
     }
