@@ -1,5 +1,23 @@
 #include "host/common/text.h"
 
+#include <stdarg.h>
+#include <stdio.h>
+
+void AppendFormat(std::string* out, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    if (length > 0) {
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        vsnprintf(&text[0], text.size(), format, again);
+        out->append(text, 0, static_cast<size_t>(length));
+    }
+    va_end(again);
+}
+
 std::u16string Utf8ToUtf16(const std::string& text) {
     std::u16string wide;
     for (size_t i = 0; i < text.size();) {

@@ -9,6 +9,9 @@
 
 // Invalid input (a stray byte, an unpaired surrogate) becomes U+FFFD.
 std::u16string Utf8ToUtf16(const std::string& text);
+// Appends printf-style formatted text to out.
+void AppendFormat(std::string* out, const char* format, ...);
+
 std::string Utf16ToUtf8(const WCHAR* text);  // zero-terminated; null gives ""
 std::string Utf16ToUtf8(const std::u16string& text);
 

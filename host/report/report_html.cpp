@@ -3,7 +3,6 @@
 // inline, no script: the tree folds with <details>), built from the same
 // report as the JSON and, like it, the same bytes on every build. Every text
 // of the PPD is untrusted and reaches the page escaped.
-#include <stdarg.h>
 #include <stdio.h>
 
 #include <unordered_map>
@@ -48,21 +47,6 @@ const char kStyle[] =
     ".state .step{display:block;font-size:11px;color:#57606a}.state.off{background:#eaeef2}\n"
     ".state .told,.state .action{display:block;font-size:12px;color:#57606a}\n"
     ".unload.bad,.model.unavailable{color:#cf222e}\n";
-
-void Append(std::string* out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int length = vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    if (length > 0) {
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        vsnprintf(&text[0], text.size(), format, again);
-        out->append(text, 0, static_cast<size_t>(length));
-    }
-    va_end(again);
-}
 
 // Text for an element or a quoted attribute: the five special characters as
 // references; control characters (tab and line end aside) and anything that
@@ -158,17 +142,17 @@ void AppendForbidden(const ReportLookups& lookups, const ItemReport& item, const
     for (size_t i = 0; i < forbidden.options.size(); ++i) {
         const std::string& option = forbidden.options[i];
         const std::pair<std::string, std::string>& by = forbidden.decidedBy[i];
-        Append(out, "<li class=\"option forbidden\" data-option=\"%s\"", Escape(option).c_str());
+        AppendFormat(out, "<li class=\"option forbidden\" data-option=\"%s\"", Escape(option).c_str());
         if (!by.first.empty()) {
-            Append(out, " data-by-keyword=\"%s\" data-by-value=\"%s\"", Escape(by.first).c_str(),
-                   Escape(by.second).c_str());
+            AppendFormat(out, " data-by-keyword=\"%s\" data-by-value=\"%s\"", Escape(by.first).c_str(),
+                         Escape(by.second).c_str());
         }
-        Append(out, "><s>%s</s> <code>%s</code><span class=\"reason\">",
-               Escape(OptionName(lookups, item, option)).c_str(), Escape(option).c_str());
+        AppendFormat(out, "><s>%s</s> <code>%s</code><span class=\"reason\">",
+                     Escape(OptionName(lookups, item, option)).c_str(), Escape(option).c_str());
         if (by.first.empty()) {
             *out += "forbidden, though no installed setting&#39;s constraint explains it";
         } else {
-            Append(out, "forbidden while %s is %s", Escape(by.first).c_str(), Escape(by.second).c_str());
+            AppendFormat(out, "forbidden while %s is %s", Escape(by.first).c_str(), Escape(by.second).c_str());
         }
         *out += "</span></li>";
     }
@@ -184,20 +168,20 @@ void OpenItem(const Sheet& sheet, size_t index, bool branch, std::string* out) {
     classes += (item.flags & OPTIF_DISABLED) != 0 ? " disabled" : "";
     classes += (item.flags & OPTIF_HIDE) != 0 ? " hidden" : "";
     classes += (item.flags & OPTIF_INITIAL_TVITEM) != 0 ? " initial" : "";
-    Append(out, "<%s class=\"%s\"%s data-index=\"%u\" data-level=\"%u\" data-keyword=\"%s\" data-code=\"%u\"",
-           branch ? "details" : "div", classes.c_str(), branch ? " open" : "", static_cast<unsigned>(index),
-           static_cast<unsigned>(item.level), Escape(item.keyword).c_str(), static_cast<unsigned>(item.itemCode));
-    Append(out, " data-sel=\"%ld\"><%s class=\"line\"><span class=\"name\">%s</span>", static_cast<long>(item.sel),
-           branch ? "summary" : "div", Escape(item.name).c_str());
+    AppendFormat(out, "<%s class=\"%s\"%s data-index=\"%u\" data-level=\"%u\" data-keyword=\"%s\" data-code=\"%u\"",
+                 branch ? "details" : "div", classes.c_str(), branch ? " open" : "", static_cast<unsigned>(index),
+                 static_cast<unsigned>(item.level), Escape(item.keyword).c_str(), static_cast<unsigned>(item.itemCode));
+    AppendFormat(out, " data-sel=\"%ld\"><%s class=\"line\"><span class=\"name\">%s</span>",
+                 static_cast<long>(item.sel), branch ? "summary" : "div", Escape(item.name).c_str());
     if (!item.keyword.empty()) {
-        Append(out, " <span class=\"keyword\">%s</span>", Escape(item.keyword).c_str());
+        AppendFormat(out, " <span class=\"keyword\">%s</span>", Escape(item.keyword).c_str());
     }
     const std::string current = OptionAt(item.options, item.sel);
     if (!current.empty()) {
-        Append(out, ": <span class=\"current\">%s</span>", Escape(current).c_str());
+        AppendFormat(out, ": <span class=\"current\">%s</span>", Escape(current).c_str());
     }
     if (item.itemCode != 0) {
-        Append(out, " <span class=\"badge code\">0x%02X</span>", static_cast<unsigned>(item.itemCode));
+        AppendFormat(out, " <span class=\"badge code\">0x%02X</span>", static_cast<unsigned>(item.itemCode));
     }
     if ((item.flags & OPTIF_DISABLED) != 0) {
         *out += " <span class=\"mark disabled\">disabled</span>";
@@ -208,7 +192,7 @@ void OpenItem(const Sheet& sheet, size_t index, bool branch, std::string* out) {
     if ((item.flags & OPTIF_HIDE) != 0) {
         *out += " <span class=\"mark hidden\">hidden</span>";
     }
-    Append(out, "</%s>", branch ? "summary" : "div");
+    AppendFormat(out, "</%s>", branch ? "summary" : "div");
     const ForbiddenOptions* forbidden = sheet.lookups != nullptr ? sheet.lookups->forbidden.For(item.keyword) : nullptr;
     if (forbidden != nullptr) {
         AppendForbidden(*sheet.lookups, item, *forbidden, out);
@@ -258,8 +242,8 @@ size_t AppendItems(const Sheet& sheet, size_t index, int parentLevel, bool inHid
         for (size_t i = index; i < end; ++i) {
             hidden += (items[i].flags & OPTIF_HIDE) != 0 ? 1 : 0;
         }
-        Append(out, "<details class=\"hidden-group\"><summary>hidden by the plug-in: %u item%s</summary>\n",
-               static_cast<unsigned>(hidden), hidden == 1 ? "" : "s");
+        AppendFormat(out, "<details class=\"hidden-group\"><summary>hidden by the plug-in: %u item%s</summary>\n",
+                     static_cast<unsigned>(hidden), hidden == 1 ? "" : "s");
         index = AppendItem(sheet, index, true, out);
         *out += "</details>\n";
     }
@@ -280,48 +264,49 @@ void AppendHeader(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
     const ToolEnvironment& environment = report.environment;
     const std::string ppd = Escape(PathFileName(report.ppdPath));
-    Append(out, "<header>\n<h1><span class=\"tool\">kxpsui-host:</span> <span class=\"ppd\">%s</span></h1>\n",
-           ppd.c_str());
+    AppendFormat(out, "<header>\n<h1><span class=\"tool\">kxpsui-host:</span> <span class=\"ppd\">%s</span></h1>\n",
+                 ppd.c_str());
     *out += "<table class=\"facts\">\n";
     if (!report.printerName.empty()) {
-        Append(out, "<tr><th>Printer</th><td class=\"printer\">%s</td></tr>\n", Escape(report.printerName).c_str());
+        AppendFormat(out, "<tr><th>Printer</th><td class=\"printer\">%s</td></tr>\n",
+                     Escape(report.printerName).c_str());
     }
-    Append(out,
-           "<tr><th>Plug-in</th><td class=\"plugin\" data-signature=\"%lu\">signature 0x%08lX "
-           "<code>%s</code>, version %lu</td></tr>\n",
-           static_cast<unsigned long>(host.signature), static_cast<unsigned long>(host.signature),
-           Escape(SignatureText(host.signature)).c_str(), static_cast<unsigned long>(host.version));
-    Append(out,
-           "<tr><th>Environment</th><td class=\"environment\">ANSI code page %u, country %d, UI language %u "
-           "(0x%04X)</td></tr>\n",
-           static_cast<unsigned>(environment.ansiCodePage), environment.country,
-           static_cast<unsigned>(environment.uiLanguage), static_cast<unsigned>(environment.uiLanguage));
+    AppendFormat(out,
+                 "<tr><th>Plug-in</th><td class=\"plugin\" data-signature=\"%lu\">signature 0x%08lX "
+                 "<code>%s</code>, version %lu</td></tr>\n",
+                 static_cast<unsigned long>(host.signature), static_cast<unsigned long>(host.signature),
+                 Escape(SignatureText(host.signature)).c_str(), static_cast<unsigned long>(host.version));
+    AppendFormat(out,
+                 "<tr><th>Environment</th><td class=\"environment\">ANSI code page %u, country %d, UI language %u "
+                 "(0x%04X)</td></tr>\n",
+                 static_cast<unsigned>(environment.ansiCodePage), environment.country,
+                 static_cast<unsigned>(environment.uiLanguage), static_cast<unsigned>(environment.uiLanguage));
     if (report.model.present) {
-        Append(out,
-               "<tr><th>Model</th><td class=\"model read\">read: %u features, %u constraints, %u installable "
-               "settings</td></tr>\n",
-               static_cast<unsigned>(report.model.features.size()),
-               static_cast<unsigned>(report.model.constraints.size()),
-               static_cast<unsigned>(report.model.installables.size()));
+        AppendFormat(out,
+                     "<tr><th>Model</th><td class=\"model read\">read: %u features, %u constraints, %u installable "
+                     "settings</td></tr>\n",
+                     static_cast<unsigned>(report.model.features.size()),
+                     static_cast<unsigned>(report.model.constraints.size()),
+                     static_cast<unsigned>(report.model.installables.size()));
     } else {
-        Append(out, "<tr><th>Model</th><td class=\"model unavailable\">not read: %s</td></tr>\n",
-               Escape(report.modelUnavailable).c_str());
+        AppendFormat(out, "<tr><th>Model</th><td class=\"model unavailable\">not read: %s</td></tr>\n",
+                     Escape(report.modelUnavailable).c_str());
     }
-    Append(out,
-           "<tr><th>Colour profile</th><td class=\"profile\">&quot;%s&quot; (%lu bytes, flags %lu%s) "
-           "[%s]</td></tr>\n",
-           Escape(host.profileName).c_str(), static_cast<unsigned long>(host.profileSize),
-           static_cast<unsigned long>(host.profileFlags),
-           host.profileFlags == QCP_PROFILEDISK ? ": a file on disk" : "",
-           Escape(ResultName(host.profileResult)).c_str());
+    AppendFormat(out,
+                 "<tr><th>Colour profile</th><td class=\"profile\">&quot;%s&quot; (%lu bytes, flags %lu%s) "
+                 "[%s]</td></tr>\n",
+                 Escape(host.profileName).c_str(), static_cast<unsigned long>(host.profileSize),
+                 static_cast<unsigned long>(host.profileFlags),
+                 host.profileFlags == QCP_PROFILEDISK ? ": a file on disk" : "",
+                 Escape(ResultName(host.profileResult)).c_str());
     const bool unloads = host.unloadAnswer == S_OK && host.driverUiReferences == 1;
-    Append(out,
-           "<tr><th>Unload check</th><td class=\"unload %s\">last Release &#8594; %lu, driver interface "
-           "references %ld%s, DllCanUnloadNow &#8594; %s</td></tr>\n",
-           unloads ? "ok" : "bad", static_cast<unsigned long>(host.lastRelease),
-           static_cast<long>(host.driverUiReferences),
-           host.driverUiReferences == 1 ? " (all returned)" : " (not all returned)",
-           Escape(ResultName(host.unloadAnswer)).c_str());
+    AppendFormat(out,
+                 "<tr><th>Unload check</th><td class=\"unload %s\">last Release &#8594; %lu, driver interface "
+                 "references %ld%s, DllCanUnloadNow &#8594; %s</td></tr>\n",
+                 unloads ? "ok" : "bad", static_cast<unsigned long>(host.lastRelease),
+                 static_cast<long>(host.driverUiReferences),
+                 host.driverUiReferences == 1 ? " (all returned)" : " (not all returned)",
+                 Escape(ResultName(host.unloadAnswer)).c_str());
     *out += "</table>\n";
 
     *out += "<h2>Installed options</h2>\n";
@@ -338,30 +323,31 @@ void AppendHeader(const ToolReport& report, std::string* out) {
         for (const auto& setting : report.model.installables) {
             stored = Utf16ToUtf8(setting.first) == keyword ? Utf16ToUtf8(setting.second) : stored;
         }
-        Append(out, "<tr data-keyword=\"%s\"><td><code>%s</code></td><td>%s</td><td>%s</td></tr>\n",
-               Escape(keyword).c_str(), Escape(keyword).c_str(), Escape(AnsiToUtf8(answer.second)).c_str(),
-               Escape(stored).c_str());
+        AppendFormat(out, "<tr data-keyword=\"%s\"><td><code>%s</code></td><td>%s</td><td>%s</td></tr>\n",
+                     Escape(keyword).c_str(), Escape(keyword).c_str(), Escape(AnsiToUtf8(answer.second)).c_str(),
+                     Escape(stored).c_str());
     }
     if (!host.driverInstalled.empty()) {
         *out += "</table>\n";
     }
 
-    Append(out, "<details class=\"devmode\"><summary>Private devmode: %lu bytes, defaults [%s]</summary>\n<pre>",
-           static_cast<unsigned long>(host.devmodeSize), Escape(ResultName(report.defaultsResult)).c_str());
+    AppendFormat(out, "<details class=\"devmode\"><summary>Private devmode: %lu bytes, defaults [%s]</summary>\n<pre>",
+                 static_cast<unsigned long>(host.devmodeSize), Escape(ResultName(report.defaultsResult)).c_str());
     const std::vector<BYTE>& block = report.defaults;
     for (size_t row = 0; row < block.size(); row += 16) {
-        Append(out, "%03u:", static_cast<unsigned>(row));
+        AppendFormat(out, "%03u:", static_cast<unsigned>(row));
         for (size_t i = row; i < row + 16 && i < block.size(); ++i) {
-            Append(out, " %02x", block[i]);
+            AppendFormat(out, " %02x", block[i]);
         }
         *out += "\n";
     }
-    Append(out, "</pre>\n<table class=\"paper\">\n<tr><th colspan=\"2\">paper adjustment for country %d</th></tr>\n",
-           environment.country);
+    AppendFormat(out,
+                 "</pre>\n<table class=\"paper\">\n<tr><th colspan=\"2\">paper adjustment for country %d</th></tr>\n",
+                 environment.country);
     for (const PaperAdjustment& paper : report.paper) {
-        Append(out, "<tr><td>%s (paper %d)</td><td>&#8594; paper %d &quot;%s&quot; [%s]</td></tr>\n", paper.form,
-               paper.paper, paper.adjustedPaper, Escape(paper.adjustedForm).c_str(),
-               Escape(ResultName(paper.result)).c_str());
+        AppendFormat(out, "<tr><td>%s (paper %d)</td><td>&#8594; paper %d &quot;%s&quot; [%s]</td></tr>\n", paper.form,
+                     paper.paper, paper.adjustedPaper, Escape(paper.adjustedForm).c_str(),
+                     Escape(ResultName(paper.result)).c_str());
     }
     *out += "</table>\n</details>\n</header>\n";
 }
@@ -374,13 +360,14 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
         tagged += item.itemCode != 0 ? 1 : 0;
         disabled += (item.flags & OPTIF_DISABLED) != 0 ? 1 : 0;
     }
-    Append(out,
-           "<section class=\"sheet\" id=\"document-sheet\">\n<h2>Document sheet <span class=\"counts\">%u items, %u "
-           "tagged, %u disabled</span></h2>\n",
-           static_cast<unsigned>(items.size()), static_cast<unsigned>(tagged), static_cast<unsigned>(disabled));
+    AppendFormat(
+        out,
+        "<section class=\"sheet\" id=\"document-sheet\">\n<h2>Document sheet <span class=\"counts\">%u items, %u "
+        "tagged, %u disabled</span></h2>\n",
+        static_cast<unsigned>(items.size()), static_cast<unsigned>(tagged), static_cast<unsigned>(disabled));
     if (!report.model.present) {
-        Append(out, "<p class=\"note\">No forbidden options: the plug-in&#39;s model is not read (%s).</p>\n",
-               Escape(report.modelUnavailable).c_str());
+        AppendFormat(out, "<p class=\"note\">No forbidden options: the plug-in&#39;s model is not read (%s).</p>\n",
+                     Escape(report.modelUnavailable).c_str());
     }
     const ReportLookups lookups(report);
     AppendTree({&items, &lookups}, out);
@@ -393,15 +380,15 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
     for (const ForbiddenOptions& entry : report.forbidden) {
         if (onSheet.count(entry.feature) == 0) {
             ItemReport none;
-            Append(&elsewhere, "<li data-keyword=\"%s\"><code>%s</code>", Escape(entry.feature).c_str(),
-                   Escape(entry.feature).c_str());
+            AppendFormat(&elsewhere, "<li data-keyword=\"%s\"><code>%s</code>", Escape(entry.feature).c_str(),
+                         Escape(entry.feature).c_str());
             none.keyword = entry.feature;
             AppendForbidden(lookups, none, entry, &elsewhere);
             elsewhere += "</li>\n";
         }
     }
     if (!elsewhere.empty()) {
-        Append(out, "<h3>Not on the sheet</h3>\n<ul class=\"elsewhere\">\n%s</ul>\n", elsewhere.c_str());
+        AppendFormat(out, "<h3>Not on the sheet</h3>\n<ul class=\"elsewhere\">\n%s</ul>\n", elsewhere.c_str());
     }
     *out += "</section>\n";
 }
@@ -417,18 +404,18 @@ void AppendColorChanges(const ToolReport& report, std::string* out) {
         return;
     }
     const ItemReport& colorItem = items[static_cast<size_t>(host.colorItem)];
-    Append(out,
-           "<h2>Colour changes <span class=\"counts\">colour item &quot;%s&quot;</span></h2>\n<ol class=\"strip\">\n",
-           Escape(colorItem.name).c_str());
+    AppendFormat(
+        out, "<h2>Colour changes <span class=\"counts\">colour item &quot;%s&quot;</span></h2>\n<ol class=\"strip\">\n",
+        Escape(colorItem.name).c_str());
     // The sheet as it opened: the colour item and the item tagged 0x45.
-    Append(out,
-           "<li class=\"state opened\" data-selection=\"%ld\"><span class=\"step\">opened</span><b>%s</b> (sel %ld)",
-           static_cast<long>(colorItem.sel), Escape(OptionAt(colorItem.options, colorItem.sel)).c_str(),
-           static_cast<long>(colorItem.sel));
+    AppendFormat(
+        out, "<li class=\"state opened\" data-selection=\"%ld\"><span class=\"step\">opened</span><b>%s</b> (sel %ld)",
+        static_cast<long>(colorItem.sel), Escape(OptionAt(colorItem.options, colorItem.sel)).c_str(),
+        static_cast<long>(colorItem.sel));
     for (const ItemReport& item : items) {
         if (item.itemCode == 0x45) {
-            Append(out, "<span class=\"told\">&quot;%s&quot;: %s, %s</span>", Escape(item.name).c_str(),
-                   Escape(OptionAt(item.options, item.sel)).c_str(), EnabledText(item.flags));
+            AppendFormat(out, "<span class=\"told\">&quot;%s&quot;: %s, %s</span>", Escape(item.name).c_str(),
+                         Escape(OptionAt(item.options, item.sel)).c_str(), EnabledText(item.flags));
             break;
         }
     }
@@ -436,20 +423,20 @@ void AppendColorChanges(const ToolReport& report, std::string* out) {
     int step = 0;
     for (const ColorChange& change : host.colorChanges) {
         const std::string option = ColorOptionName(host, change.selection);
-        Append(out, "<li class=\"state%s\" data-selection=\"%ld\"", change.selection == 0 ? " off" : "",
-               static_cast<long>(change.selection));
+        AppendFormat(out, "<li class=\"state%s\" data-selection=\"%ld\"", change.selection == 0 ? " off" : "",
+                     static_cast<long>(change.selection));
         if (change.renderingItem >= 0) {
-            Append(out, " data-rendering-sel=\"%ld\" data-rendering-enabled=\"%s\"",
-                   static_cast<long>(change.renderingSel),
-                   (change.renderingFlags & OPTIF_DISABLED) == 0 ? "true" : "false");
+            AppendFormat(out, " data-rendering-sel=\"%ld\" data-rendering-enabled=\"%s\"",
+                         static_cast<long>(change.renderingSel),
+                         (change.renderingFlags & OPTIF_DISABLED) == 0 ? "true" : "false");
         }
-        Append(out, "><span class=\"step\">change %d</span><b>%s</b> (sel %ld)", ++step, Escape(option).c_str(),
-               static_cast<long>(change.selection));
+        AppendFormat(out, "><span class=\"step\">change %d</span><b>%s</b> (sel %ld)", ++step, Escape(option).c_str(),
+                     static_cast<long>(change.selection));
         if (change.renderingItem >= 0 && static_cast<size_t>(change.renderingItem) < items.size()) {
             const ItemReport& rendering = items[static_cast<size_t>(change.renderingItem)];
-            Append(out, "<span class=\"told\">&quot;%s&quot;: %s, %s</span>", Escape(rendering.name).c_str(),
-                   Escape(OptionAt(rendering.options, change.renderingSel)).c_str(),
-                   EnabledText(change.renderingFlags));
+            AppendFormat(out, "<span class=\"told\">&quot;%s&quot;: %s, %s</span>", Escape(rendering.name).c_str(),
+                         Escape(OptionAt(rendering.options, change.renderingSel)).c_str(),
+                         EnabledText(change.renderingFlags));
         } else {
             *out += "<span class=\"told\">no rendering item</span>";
         }
@@ -460,18 +447,20 @@ void AppendColorChanges(const ToolReport& report, std::string* out) {
             const std::string name = told.item >= 0 && static_cast<size_t>(told.item) < items.size()
                                          ? "&quot;" + Escape(items[static_cast<size_t>(told.item)].name) + "&quot;"
                                          : std::string("an item not on the sheet");
-            Append(out, "<span class=\"told\">host told: %s sel %ld, %s (previous selection %lu, mode %lu%s)</span>",
-                   name.c_str(), static_cast<long>(told.sel), EnabledText(told.flags),
-                   static_cast<unsigned long>(told.previousSelection), static_cast<unsigned long>(told.mode),
-                   told.pciMatches ? "" : ", a foreign UI object");
+            AppendFormat(out,
+                         "<span class=\"told\">host told: %s sel %ld, %s (previous selection %lu, mode %lu%s)</span>",
+                         name.c_str(), static_cast<long>(told.sel), EnabledText(told.flags),
+                         static_cast<unsigned long>(told.previousSelection), static_cast<unsigned long>(told.mode),
+                         told.pciMatches ? "" : ", a foreign UI object");
         }
-        Append(out, "<span class=\"action\">%s</span></li>\n",
-               change.result == DriverSession::kNoCallback ? "no callback registered"
-                                                           : Escape(CallbackActionName(change.result)).c_str());
+        AppendFormat(out, "<span class=\"action\">%s</span></li>\n",
+                     change.result == DriverSession::kNoCallback ? "no callback registered"
+                                                                 : Escape(CallbackActionName(change.result)).c_str());
     }
-    Append(out, "<li class=\"state apply\"><span class=\"step\">apply</span><span class=\"action\">%s</span></li>\n",
-           host.applyResult == DriverSession::kNoCallback ? "no callback registered"
-                                                          : Escape(CallbackActionName(host.applyResult)).c_str());
+    AppendFormat(out,
+                 "<li class=\"state apply\"><span class=\"step\">apply</span><span class=\"action\">%s</span></li>\n",
+                 host.applyResult == DriverSession::kNoCallback ? "no callback registered"
+                                                                : Escape(CallbackActionName(host.applyResult)).c_str());
     *out += "</ol>\n</section>\n";
 }
 
@@ -485,11 +474,11 @@ void AppendPrinterSheet(const ToolReport& report, std::string* out) {
             initial += (initial.empty() ? "" : ", ") + Escape(item.name);
         }
     }
-    Append(out,
-           "<section class=\"sheet\" id=\"printer-sheet\">\n<h2>Printer sheet <span class=\"counts\">%u items, "
-           "initially selected: %s, %u hidden</span></h2>\n",
-           static_cast<unsigned>(items.size()), initial.empty() ? "none" : initial.c_str(),
-           static_cast<unsigned>(hidden));
+    AppendFormat(out,
+                 "<section class=\"sheet\" id=\"printer-sheet\">\n<h2>Printer sheet <span class=\"counts\">%u items, "
+                 "initially selected: %s, %u hidden</span></h2>\n",
+                 static_cast<unsigned>(items.size()), initial.empty() ? "none" : initial.c_str(),
+                 static_cast<unsigned>(hidden));
     AppendTree({&items, nullptr}, out);
     *out += "</section>\n";
 }
@@ -499,11 +488,12 @@ void AppendPrinterSheet(const ToolReport& report, std::string* out) {
 std::string FormatHtmlReport(const ToolReport& report) {
     std::string out;
     const std::string ppd = Escape(PathFileName(report.ppdPath));
-    Append(&out,
-           "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n"
-           "<title>kxpsui-host: %s</title>\n<style>\n%s</style>\n</head>\n<body>\n",
-           ppd.c_str(), kStyle);
+    AppendFormat(
+        &out,
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n"
+        "<title>kxpsui-host: %s</title>\n<style>\n%s</style>\n</head>\n<body>\n",
+        ppd.c_str(), kStyle);
     AppendHeader(report, &out);
     AppendDocumentSheet(report, &out);
     AppendColorChanges(report, &out);

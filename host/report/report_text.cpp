@@ -1,5 +1,4 @@
 // The report for people: one section per step of the driver's calls.
-#include <stdarg.h>
 #include <stdio.h>
 
 #include <unordered_map>
@@ -11,21 +10,6 @@
 #include "host/report/tool_report.h"
 
 namespace {
-
-void Append(std::string* out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int length = vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    if (length > 0) {
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        vsnprintf(&text[0], text.size(), format, again);
-        out->append(text, 0, static_cast<size_t>(length));
-    }
-    va_end(again);
-}
 
 std::string Joined(const std::vector<std::string>& texts) {
     std::string joined;
@@ -65,51 +49,51 @@ const char* State(DWORD flags) {
 
 void AppendHeader(const ToolReport& report, std::string* out) {
     const ToolEnvironment& environment = report.environment;
-    Append(out, "kxpsui-host: %s\n", PathFileName(report.ppdPath).c_str());
+    AppendFormat(out, "kxpsui-host: %s\n", PathFileName(report.ppdPath).c_str());
     if (report.printerName.empty()) {
-        Append(out, "  PPD: %s\n", report.ppdPath.c_str());
+        AppendFormat(out, "  PPD: %s\n", report.ppdPath.c_str());
     } else {
-        Append(out, "  printer: %s (its PPD: %s)\n", report.printerName.c_str(), report.ppdPath.c_str());
+        AppendFormat(out, "  printer: %s (its PPD: %s)\n", report.printerName.c_str(), report.ppdPath.c_str());
     }
-    Append(out, "  plug-in: %s\n", report.pluginPath.c_str());
-    Append(out, "  environment: ANSI code page %u, country %d, UI language %u (0x%04X)\n",
-           static_cast<unsigned>(environment.ansiCodePage), environment.country,
-           static_cast<unsigned>(environment.uiLanguage), static_cast<unsigned>(environment.uiLanguage));
+    AppendFormat(out, "  plug-in: %s\n", report.pluginPath.c_str());
+    AppendFormat(out, "  environment: ANSI code page %u, country %d, UI language %u (0x%04X)\n",
+                 static_cast<unsigned>(environment.ansiCodePage), environment.country,
+                 static_cast<unsigned>(environment.uiLanguage), static_cast<unsigned>(environment.uiLanguage));
     if (!report.modelUnavailable.empty()) {
-        Append(out, "  model: not read: %s\n", report.modelUnavailable.c_str());
+        AppendFormat(out, "  model: not read: %s\n", report.modelUnavailable.c_str());
     }
 }
 
 void AppendDevmode(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
-    Append(out, "\nPlug-in\n");
-    Append(out, "  signature 0x%08X \"%s\", version %u\n", static_cast<unsigned>(host.signature),
-           SignatureText(host.signature).c_str(), static_cast<unsigned>(host.version));
+    AppendFormat(out, "\nPlug-in\n");
+    AppendFormat(out, "  signature 0x%08X \"%s\", version %u\n", static_cast<unsigned>(host.signature),
+                 SignatureText(host.signature).c_str(), static_cast<unsigned>(host.version));
 
-    Append(out, "\nPrivate devmode (%u bytes)\n", static_cast<unsigned>(host.devmodeSize));
+    AppendFormat(out, "\nPrivate devmode (%u bytes)\n", static_cast<unsigned>(host.devmodeSize));
     const std::vector<BYTE>& block = report.defaults;
-    Append(out, "  defaults [%s]: size %u, signature \"%s\", version %u\n", ResultName(report.defaultsResult).c_str(),
-           static_cast<unsigned>(ReadDword(block, 0)), SignatureText(ReadDword(block, 4)).c_str(),
-           static_cast<unsigned>(ReadDword(block, 8)));
+    AppendFormat(out, "  defaults [%s]: size %u, signature \"%s\", version %u\n",
+                 ResultName(report.defaultsResult).c_str(), static_cast<unsigned>(ReadDword(block, 0)),
+                 SignatureText(ReadDword(block, 4)).c_str(), static_cast<unsigned>(ReadDword(block, 8)));
     for (size_t row = 0; row < block.size(); row += 16) {
-        Append(out, "    %03u:", static_cast<unsigned>(row));
+        AppendFormat(out, "    %03u:", static_cast<unsigned>(row));
         for (size_t i = row; i < row + 16 && i < block.size(); ++i) {
-            Append(out, " %02x", block[i]);
+            AppendFormat(out, " %02x", block[i]);
         }
         *out += "\n";
     }
-    Append(out, "  paper adjustment for country %d:\n", report.environment.country);
+    AppendFormat(out, "  paper adjustment for country %d:\n", report.environment.country);
     for (const PaperAdjustment& paper : report.paper) {
-        Append(out, "    %-6s (paper %2d) -> paper %2d \"%s\" [%s]\n", paper.form, paper.paper, paper.adjustedPaper,
-               paper.adjustedForm.c_str(), ResultName(paper.result).c_str());
+        AppendFormat(out, "    %-6s (paper %2d) -> paper %2d \"%s\" [%s]\n", paper.form, paper.paper,
+                     paper.adjustedPaper, paper.adjustedForm.c_str(), ResultName(paper.result).c_str());
     }
 }
 
 void AppendInstalled(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
-    Append(out, "\nInstalled options (host's answer -> value the plug-in stored)\n");
+    AppendFormat(out, "\nInstalled options (host's answer -> value the plug-in stored)\n");
     if (report.pluginInstalled.empty() && host.driverInstalled.empty()) {
-        Append(out, "  none\n");
+        AppendFormat(out, "  none\n");
     }
     const std::string unread = report.documentRead ? "(not stored)" : "(model not read)";
     // The value stored for a keyword is the last the plug-in lists for it.
@@ -121,13 +105,13 @@ void AppendInstalled(const ToolReport& report, std::string* out) {
     for (const auto& answer : host.driverInstalled) {
         const std::string keyword = "*" + AnsiToUtf8(answer.first);
         const auto value = stored.find(keyword);
-        Append(out, "  %s: %s -> %s\n", keyword.c_str(), AnsiToUtf8(answer.second).c_str(),
-               value != stored.end() ? value->second->c_str() : unread.c_str());
+        AppendFormat(out, "  %s: %s -> %s\n", keyword.c_str(), AnsiToUtf8(answer.second).c_str(),
+                     value != stored.end() ? value->second->c_str() : unread.c_str());
         answered.insert(keyword);
     }
     for (const auto& value : report.pluginInstalled) {
         if (answered.count(value.first) == 0) {
-            Append(out, "  %s: (no answer) -> %s\n", value.first.c_str(), value.second.c_str());
+            AppendFormat(out, "  %s: (no answer) -> %s\n", value.first.c_str(), value.second.c_str());
         }
     }
 }
@@ -140,13 +124,13 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
         tagged += item.itemCode != 0 ? 1 : 0;
         disabled += (item.flags & OPTIF_DISABLED) != 0 ? 1 : 0;
     }
-    Append(out, "\nDocument sheet (%u items, %u tagged, %u disabled)\n",
-           static_cast<unsigned>(host.documentItems.size()), static_cast<unsigned>(tagged),
-           static_cast<unsigned>(disabled));
+    AppendFormat(out, "\nDocument sheet (%u items, %u tagged, %u disabled)\n",
+                 static_cast<unsigned>(host.documentItems.size()), static_cast<unsigned>(tagged),
+                 static_cast<unsigned>(disabled));
     if (!report.pluginKnown) {
-        Append(out, "  tags and flags as the plug-in left them; no forbidden options: its model is not read\n");
+        AppendFormat(out, "  tags and flags as the plug-in left them; no forbidden options: its model is not read\n");
     } else if (!report.documentRead) {
-        Append(out, "  the plug-in holds no model of the PPD: nothing is tagged or marked\n");
+        AppendFormat(out, "  the plug-in holds no model of the PPD: nothing is tagged or marked\n");
     }
     const ForbiddenLookup forbiddenOptions(report);
     std::unordered_set<std::string> shown;
@@ -156,7 +140,8 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
         if (!item.keyword.empty()) {
             line += " (" + item.keyword + ")";
         }
-        Append(&line, ": code 0x%02X, sel %ld, %s", item.itemCode, static_cast<long>(item.sel), State(item.flags));
+        AppendFormat(&line, ": code 0x%02X, sel %ld, %s", item.itemCode, static_cast<long>(item.sel),
+                     State(item.flags));
         const ForbiddenOptions* forbidden = forbiddenOptions.For(item.keyword);
         if (forbidden != nullptr) {
             line += "; forbidden: " + Joined(forbidden->options);
@@ -166,8 +151,8 @@ void AppendDocumentSheet(const ToolReport& report, std::string* out) {
     }
     for (const ForbiddenOptions& entry : report.forbidden) {
         if (shown.count(entry.feature) == 0) {
-            Append(out, "  not on the sheet: %s; forbidden: %s\n", entry.feature.c_str(),
-                   Joined(entry.options).c_str());
+            AppendFormat(out, "  not on the sheet: %s; forbidden: %s\n", entry.feature.c_str(),
+                         Joined(entry.options).c_str());
         }
     }
 }
@@ -179,19 +164,19 @@ std::string CallbackAnswer(LONG action) {
 void AppendColorChanges(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
     if (host.colorItem < 0) {
-        Append(out, "\nColour changes\n  none: the PPD has no colour item (its *ColorDevice is not True)\n");
+        AppendFormat(out, "\nColour changes\n  none: the PPD has no colour item (its *ColorDevice is not True)\n");
     } else {
-        Append(out, "\nColour changes (colour item \"%s\")\n",
-               host.documentItems[static_cast<size_t>(host.colorItem)].name.c_str());
+        AppendFormat(out, "\nColour changes (colour item \"%s\")\n",
+                     host.documentItems[static_cast<size_t>(host.colorItem)].name.c_str());
     }
     int step = 0;
     for (const ColorChange& change : host.colorChanges) {
         std::string line;
-        Append(&line, "  %d. %s (sel %ld): %s", ++step, ColorOptionName(host, change.selection).c_str(),
-               static_cast<long>(change.selection), CallbackAnswer(change.result).c_str());
+        AppendFormat(&line, "  %d. %s (sel %ld): %s", ++step, ColorOptionName(host, change.selection).c_str(),
+                     static_cast<long>(change.selection), CallbackAnswer(change.result).c_str());
         if (change.renderingItem >= 0) {
-            Append(&line, "; rendering item sel %ld, %s", static_cast<long>(change.renderingSel),
-                   State(change.renderingFlags));
+            AppendFormat(&line, "; rendering item sel %ld, %s", static_cast<long>(change.renderingSel),
+                         State(change.renderingFlags));
         } else {
             line += "; no rendering item";
         }
@@ -199,14 +184,14 @@ void AppendColorChanges(const ToolReport& report, std::string* out) {
             line += "; host told nothing";
         }
         for (const ColorChange::Told& told : change.told) {
-            Append(&line, "; host told: %s sel %ld, %s (previous selection %lu, mode %lu%s)",
-                   ItemName(host.documentItems, told.item).c_str(), static_cast<long>(told.sel), State(told.flags),
-                   static_cast<unsigned long>(told.previousSelection), static_cast<unsigned long>(told.mode),
-                   told.pciMatches ? "" : ", a foreign UI object");
+            AppendFormat(&line, "; host told: %s sel %ld, %s (previous selection %lu, mode %lu%s)",
+                         ItemName(host.documentItems, told.item).c_str(), static_cast<long>(told.sel),
+                         State(told.flags), static_cast<unsigned long>(told.previousSelection),
+                         static_cast<unsigned long>(told.mode), told.pciMatches ? "" : ", a foreign UI object");
         }
         *out += line + "\n";
     }
-    Append(out, "  apply: %s\n", CallbackAnswer(host.applyResult).c_str());
+    AppendFormat(out, "  apply: %s\n", CallbackAnswer(host.applyResult).c_str());
 }
 
 void AppendPrinterSheet(const ToolReport& report, std::string* out) {
@@ -221,22 +206,23 @@ void AppendPrinterSheet(const ToolReport& report, std::string* out) {
             hidden.push_back(item.name);
         }
     }
-    Append(out, "\nPrinter sheet (%u items)\n", static_cast<unsigned>(host.printerItems.size()));
-    Append(out, "  initial item: %s\n", initial.empty() ? "none" : Joined(initial).c_str());
-    Append(out, "  hidden: %s\n", hidden.empty() ? "none" : Joined(hidden).c_str());
+    AppendFormat(out, "\nPrinter sheet (%u items)\n", static_cast<unsigned>(host.printerItems.size()));
+    AppendFormat(out, "  initial item: %s\n", initial.empty() ? "none" : Joined(initial).c_str());
+    AppendFormat(out, "  hidden: %s\n", hidden.empty() ? "none" : Joined(hidden).c_str());
 }
 
 void AppendEnd(const ToolReport& report, std::string* out) {
     const HostReport& host = report.host;
-    Append(out, "\nColour profile\n");
-    Append(out, "  \"%s\" (%lu bytes, flags %lu%s) [%s]\n", Utf16ToUtf8(host.profileName).c_str(),
-           static_cast<unsigned long>(host.profileSize), static_cast<unsigned long>(host.profileFlags),
-           host.profileFlags == QCP_PROFILEDISK ? ": a file on disk" : "", ResultName(host.profileResult).c_str());
-    Append(out, "\nUnload check\n");
-    Append(out, "  last Release -> %lu, driver interface references %ld%s, DllCanUnloadNow -> %s\n",
-           static_cast<unsigned long>(host.lastRelease), static_cast<long>(host.driverUiReferences),
-           host.driverUiReferences == 1 ? " (all returned)" : " (not all returned)",
-           ResultName(host.unloadAnswer).c_str());
+    AppendFormat(out, "\nColour profile\n");
+    AppendFormat(out, "  \"%s\" (%lu bytes, flags %lu%s) [%s]\n", Utf16ToUtf8(host.profileName).c_str(),
+                 static_cast<unsigned long>(host.profileSize), static_cast<unsigned long>(host.profileFlags),
+                 host.profileFlags == QCP_PROFILEDISK ? ": a file on disk" : "",
+                 ResultName(host.profileResult).c_str());
+    AppendFormat(out, "\nUnload check\n");
+    AppendFormat(out, "  last Release -> %lu, driver interface references %ld%s, DllCanUnloadNow -> %s\n",
+                 static_cast<unsigned long>(host.lastRelease), static_cast<long>(host.driverUiReferences),
+                 host.driverUiReferences == 1 ? " (all returned)" : " (not all returned)",
+                 ResultName(host.unloadAnswer).c_str());
 }
 
 }  // namespace
